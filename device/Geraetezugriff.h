@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Akkudaten.h"
+#include "Geraetedaten.h"
+#include "PanicLog.h"
+#include "ZugriffFehler.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+namespace kabel {
+
+// Access to an iPhone on the USB cable. The check flow reaches the device only through this
+// interface, so tests can hand the controller a fake that records its calls.
+//
+// Every operation is synchronous: it returns only when the work on the device has ended, with no
+// time limit (a silent phone can take minutes). Call them off the UI thread; the one exception is
+// noted at `entkoppeln`. Implementations keep no state between calls and must be safe to call
+// from any thread, also from two threads at once.
+class Geraetezugriff {
+public:
+    virtual ~Geraetezugriff() = default;
+
+    // UDIDs of the attached devices, in the order the listing tool prints them; may be empty.
+    // Fails when the listing tool is missing or cannot be started.
+    virtual Ergebnis<QStringList> geraete() const = 0;
+
+    // True exactly when the device trusts this computer. Never fails: every failure is false.
+    virtual bool istGekoppelt(const QString& udid) const = 0;
+
+    // Asks the phone to trust this computer (the phone shows its trust dialog).
+    // Fails with `nichtGekoppelt` while the user has not confirmed, or with the runner's failure.
+    virtual Ergebnis<void> koppeln(const QString& udid) const = 0;
+
+    // Removes the pairing. Every outcome is ignored; the caller learns nothing. Runs one short
+    // tool; it may be called on any thread, but a phone that hangs would block that thread.
+    virtual void entkoppeln(const QString& udid) const = 0;
+
+    // The identity of the device. Fails with `lesen` when the model cannot be read.
+    virtual Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const = 0;
+
+    // The battery figures, or none when they cannot be read. Never fails.
+    virtual std::optional<Akkudaten> akkudatenLesen(const QString& udid) const = 0;
+
+    // Up to ten panic logs, highest file name first; any failure gives fewer entries.
+    virtual QList<PanicLog> panicLogsLesen(const QString& udid) const = 0;
+};
+
+} // namespace kabel

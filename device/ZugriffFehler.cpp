@@ -1,0 +1,25 @@
+#include "ZugriffFehler.h"
+
+namespace kabel {
+
+QString ZugriffFehler::errorDescription() const
+{
+    switch (m_fall) {
+    case Fall::lesen:
+        return m_text;
+    case Fall::werkzeugFehlt:
+        return QStringLiteral("Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren.");
+    case Fall::nichtGekoppelt:
+        return QStringLiteral("Auf dem iPhone „Vertrauen“ tippen und den Code eingeben.");
+    }
+    return {};
+}
+
+QString beschreibung(const Fehler& fehler)
+{
+    if (const auto* zugriff = std::get_if<ZugriffFehler>(&fehler))
+        return zugriff->errorDescription();
+    return std::get<StartFehler>(fehler).beschreibung;
+}
+
+} // namespace kabel

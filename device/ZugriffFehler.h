@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <expected>
+#include <variant>
+
+namespace kabel {
+
+// The error type of device access.
+class ZugriffFehler {
+public:
+    enum class Fall { lesen, werkzeugFehlt, nichtGekoppelt };
+
+    static ZugriffFehler lesen(QString text) { return ZugriffFehler(Fall::lesen, std::move(text)); }
+    static ZugriffFehler werkzeugFehlt() { return ZugriffFehler(Fall::werkzeugFehlt, {}); }
+    static ZugriffFehler nichtGekoppelt() { return ZugriffFehler(Fall::nichtGekoppelt, {}); }
+
+    Fall fall() const { return m_fall; }
+    // The German text shown to the user; for `lesen` the text it carries, unchanged.
+    QString errorDescription() const;
+
+    friend bool operator==(const ZugriffFehler&, const ZugriffFehler&) = default;
+
+private:
+    ZugriffFehler(Fall fall, QString text) : m_fall(fall), m_text(std::move(text)) {}
+
+    Fall m_fall;
+    QString m_text;
+};
+
+// A tool that was found but could not be started; carries the platform's own description.
+struct StartFehler {
+    QString beschreibung;
+    friend bool operator==(const StartFehler&, const StartFehler&) = default;
+};
+
+// Every failure a device operation can report.
+using Fehler = std::variant<ZugriffFehler, StartFehler>;
+
+// The text shown to the user for a failure: the error's own description.
+QString beschreibung(const Fehler& fehler);
+
+template <typename T>
+using Ergebnis = std::expected<T, Fehler>;
+
+} // namespace kabel
