@@ -5,8 +5,7 @@
 
 namespace kabel {
 
-std::optional<qint64> zustandProzent(const Akkudaten& akku)
-{
+std::optional<qint64> zustandProzent(const Akkudaten& akku) {
     if (!akku.designMah || !akku.istMah || *akku.designMah < 1)
         return std::nullopt;
     const double prozent = std::round(double(*akku.istMah) / double(*akku.designMah) * 100.0);

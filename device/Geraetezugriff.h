@@ -7,7 +7,6 @@
 
 #include <QList>
 #include <QStringList>
-
 #include <optional>
 
 namespace kabel {

@@ -2,8 +2,7 @@
 
 namespace kabel {
 
-QString ZugriffFehler::errorDescription() const
-{
+QString ZugriffFehler::errorDescription() const {
     switch (m_fall) {
     case Fall::lesen:
         return m_text;
@@ -15,8 +14,7 @@ QString ZugriffFehler::errorDescription() const
     return {};
 }
 
-QString beschreibung(const Fehler& fehler)
-{
+QString beschreibung(const Fehler& fehler) {
     if (const auto* zugriff = std::get_if<ZugriffFehler>(&fehler))
         return zugriff->errorDescription();
     return std::get<StartFehler>(fehler).beschreibung;

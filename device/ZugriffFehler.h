@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <expected>
 #include <variant>
 
@@ -41,7 +40,6 @@ using Fehler = std::variant<ZugriffFehler, StartFehler>;
 // The text shown to the user for a failure: the error's own description.
 QString beschreibung(const Fehler& fehler);
 
-template <typename T>
-using Ergebnis = std::expected<T, Fehler>;
+template <typename T> using Ergebnis = std::expected<T, Fehler>;
 
 } // namespace kabel

@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <nlohmann/json.hpp>
 
 namespace kabel {
@@ -11,20 +10,17 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string utf8(const QString& text)
-{
+std::string utf8(const QString& text) {
     return text.toStdString();
 }
 
-void optionalSetzen(Json& objekt, const char* schluessel, const std::optional<QString>& wert)
-{
+void optionalSetzen(Json& objekt, const char* schluessel, const std::optional<QString>& wert) {
     if (wert)
         objekt[schluessel] = utf8(*wert);
 }
 
 template <typename T>
-void optionalSetzen(Json& objekt, const char* schluessel, const std::optional<T>& wert)
-{
+void optionalSetzen(Json& objekt, const char* schluessel, const std::optional<T>& wert) {
     if (wert)
         objekt[schluessel] = *wert;
 }
@@ -43,13 +39,11 @@ private:
 
 } // namespace
 
-QString programmText(const QString& version)
-{
+QString programmText(const QString& version) {
     return u"Sondit Kabel " + (version.isEmpty() ? QStringLiteral("?") : version);
 }
 
-std::expected<QByteArray, QString> berichtKodieren(const Paket& paket)
-{
+std::expected<QByteArray, QString> berichtKodieren(const Paket& paket) {
     try {
         Json bericht = Json::object();
         bericht["programm"] = utf8(paket.programm);
@@ -91,8 +85,7 @@ std::expected<QByteArray, QString> berichtKodieren(const Paket& paket)
     }
 }
 
-QString ablehnungsgrund(const QByteArray& antwort)
-{
+QString ablehnungsgrund(const QByteArray& antwort) {
     const QJsonDocument dokument = QJsonDocument::fromJson(antwort);
     const QJsonValue fehler = dokument.object().value(u"error");
     if (dokument.isObject() && fehler.isString())

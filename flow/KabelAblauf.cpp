@@ -7,14 +7,12 @@
 #include "UiBruecke.h"
 #include "Werkoraclient.h"
 #include "Werkstattantwort.h"
-
 #include "device/Libimobiledevice.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSettings>
 #include <QThread>
-
 #include <thread>
 
 namespace kabel {
@@ -28,39 +26,31 @@ const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 KabelAblauf::KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff, std::chrono::milliseconds pause,
                          QObject* parent)
     : QObject(parent), m_zugriff(zugriff ? std::move(zugriff) : std::make_shared<Libimobiledevice>()),
-      m_pause(pause), m_bruecke(std::make_shared<UiBruecke>(this))
-{
-}
+      m_pause(pause), m_bruecke(std::make_shared<UiBruecke>(this)) {}
 
-KabelAblauf::~KabelAblauf()
-{
+KabelAblauf::~KabelAblauf() {
     m_bruecke->trennen();
     if (m_suche)
         m_suche->abbrechen();
 }
 
-template <typename T>
-void KabelAblauf::schreiben(T& feld, T wert)
-{
+template <typename T> void KabelAblauf::schreiben(T& feld, T wert) {
     Q_ASSERT(QThread::currentThread() == thread());
     Q_EMIT wirdGeaendert();
     feld = std::move(wert);
 }
 
-bool KabelAblauf::kopplungEntfernen() const
-{
+bool KabelAblauf::kopplungEntfernen() const {
     return QSettings().value(kopplungSchluessel, true).toBool();
 }
 
-void KabelAblauf::setKopplungEntfernen(bool an)
-{
+void KabelAblauf::setKopplungEntfernen(bool an) {
     QSettings einstellungen;
     einstellungen.setValue(kopplungSchluessel, an);
     einstellungen.sync();
 }
 
-void KabelAblauf::linkOeffnen(const QUrl& link)
-{
+void KabelAblauf::linkOeffnen(const QUrl& link) {
     ++m_linkNummer;
     if (m_suche)
         m_suche->abbrechen();
@@ -73,8 +63,8 @@ void KabelAblauf::linkOeffnen(const QUrl& link)
     std::optional<QUrl> ziel = zielAusLink(link);
     if (!ziel) {
         schreiben(m_ziel, std::optional<QUrl>());
-        schrittSetzen(Schritt::linkUngueltig(
-            QStringLiteral("Dieser Link stammt nicht von einer Werkora-Instanz. Aus Sicherheitsgründen wird nichts gelesen.")));
+        schrittSetzen(Schritt::linkUngueltig(QStringLiteral(
+            "Dieser Link stammt nicht von einer Werkora-Instanz. Aus Sicherheitsgründen wird nichts gelesen.")));
         return;
     }
     schreiben(m_ziel, std::move(ziel));
@@ -82,8 +72,7 @@ void KabelAblauf::linkOeffnen(const QUrl& link)
     QMetaObject::invokeMethod(this, &KabelAblauf::sitzungLaden, Qt::QueuedConnection);
 }
 
-void KabelAblauf::sitzungLaden()
-{
+void KabelAblauf::sitzungLaden() {
     if (!m_ziel)
         return;
     const quint64 nummer = m_linkNummer;
@@ -97,8 +86,8 @@ void KabelAblauf::sitzungLaden()
             return;
         }
         if (*antwort.status != 200) {
-            schrittSetzen(Schritt::linkUngueltig(
-                QStringLiteral("Der Link ist abgelaufen oder schon benutzt. Bitte in Werkora erneut auf „Per Kabel“ klicken.")));
+            schrittSetzen(Schritt::linkUngueltig(QStringLiteral(
+                "Der Link ist abgelaufen oder schon benutzt. Bitte in Werkora erneut auf „Per Kabel“ klicken.")));
             return;
         }
         schreiben(m_werkstatt, werkstattAusAntwort(antwort.inhalt));
@@ -106,16 +95,14 @@ void KabelAblauf::sitzungLaden()
     });
 }
 
-void KabelAblauf::sucheStarten()
-{
+void KabelAblauf::sucheStarten() {
     schrittSetzen(Schritt::wartetAufGeraet());
     if (m_suche)
         m_suche->abbrechen();
     m_suche = Suchlauf::starten(*this);
 }
 
-void KabelAblauf::auslesen(const QString& udid)
-{
+void KabelAblauf::auslesen(const QString& udid) {
     schrittSetzen(Schritt::liest());
     const quint64 nummer = m_linkNummer;
     // The read job is never cancelled; a result for an older link is dropped when it arrives.
@@ -137,8 +124,7 @@ void KabelAblauf::auslesen(const QString& udid)
     }).detach();
 }
 
-void KabelAblauf::senden()
-{
+void KabelAblauf::senden() {
     if (!m_ziel || !m_geraet)
         return;
     schrittSetzen(Schritt::sendet());
@@ -148,8 +134,7 @@ void KabelAblauf::senden()
         Qt::QueuedConnection);
 }
 
-void KabelAblauf::berichtSenden(QUrl ziel, QString version, Geraetedaten geraet)
-{
+void KabelAblauf::berichtSenden(QUrl ziel, QString version, Geraetedaten geraet) {
     const quint64 nummer = m_linkNummer;
     const std::expected<QByteArray, QString> body =
         berichtKodieren(Paket{programmText(version), std::move(geraet), m_akku, m_panic});
@@ -175,12 +160,11 @@ void KabelAblauf::berichtSenden(QUrl ziel, QString version, Geraetedaten geraet)
     });
 }
 
-void KabelAblauf::berichtAngenommen()
-{
+void KabelAblauf::berichtAngenommen() {
     const bool entfernen = kopplungEntfernen();
-    const QString text = entfernen
-                             ? QStringLiteral("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.")
-                             : QStringLiteral("An Werkora gesendet.");
+    const QString text =
+        entfernen ? QStringLiteral("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.")
+                  : QStringLiteral("An Werkora gesendet.");
     const auto abschliessen = [this, text] {
         schrittSetzen(Schritt::fertig(text));
         schreiben(m_panic, QList<PanicLog>());

@@ -2,7 +2,6 @@
 
 #include "Bericht.h"
 #include "Schritt.h"
-
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
@@ -12,7 +11,6 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
-
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -79,8 +77,7 @@ Q_SIGNALS:
 private:
     class Suchlauf;
 
-    template <typename T>
-    void schreiben(T& feld, T wert);
+    template <typename T> void schreiben(T& feld, T wert);
     void schrittSetzen(Schritt schritt) { schreiben(m_schritt, std::move(schritt)); }
 
     void sitzungLaden();

@@ -2,8 +2,7 @@
 
 namespace kabel {
 
-Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid)
-{
+Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid) {
     Ergebnis<Geraetedaten> geraet = zugriff.geraetedatenLesen(udid);
     if (!geraet)
         return std::unexpected(geraet.error());

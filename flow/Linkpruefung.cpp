@@ -3,13 +3,11 @@
 #include "Konfiguration.h"
 
 #include <QUrlQuery>
-
 #include <algorithm>
 
 namespace kabel {
 
-std::optional<QUrl> zielAusLink(const QUrl& link)
-{
+std::optional<QUrl> zielAusLink(const QUrl& link) {
     // host() and query() still answer for an invalid URL; nothing of an invalid link is used.
     if (!link.isValid() || link.scheme() != u"sondit-kabel" || link.host() != u"lesen" || !link.hasQuery())
         return std::nullopt;
@@ -18,7 +16,8 @@ std::optional<QUrl> zielAusLink(const QUrl& link)
     // "%3A" and "%2F" encoded, and a second decoding would turn an encoded "%2F" in the token into
     // a path separator. A "+" stays a plus sign.
     const auto items = QUrlQuery(link).queryItems(QUrl::FullyDecoded);
-    const auto erstes = std::find_if(items.begin(), items.end(), [](const auto& item) { return item.first == u"ziel"; });
+    const auto erstes =
+        std::find_if(items.begin(), items.end(), [](const auto& item) { return item.first == u"ziel"; });
     // "ziel" without "=" and "ziel=" both come back with an empty value; both are refused.
     if (erstes == items.end() || erstes->second.isEmpty())
         return std::nullopt;
@@ -31,8 +30,7 @@ std::optional<QUrl> zielAusLink(const QUrl& link)
     return ziel;
 }
 
-bool zielErlaubt(const QUrl& ziel)
-{
+bool zielErlaubt(const QUrl& ziel) {
     if (!ziel.isValid())
         return false;
 

@@ -7,7 +7,16 @@ namespace kabel {
 // The step of a check. Three cases carry the German text the window shows.
 class Schritt {
 public:
-    enum class Fall { ohneLink, linkUngueltig, wartetAufGeraet, wartetAufVertrauen, liest, sendet, fertig, fehler };
+    enum class Fall {
+        ohneLink,
+        linkUngueltig,
+        wartetAufGeraet,
+        wartetAufVertrauen,
+        liest,
+        sendet,
+        fertig,
+        fehler
+    };
 
     static Schritt ohneLink() { return Schritt(Fall::ohneLink); }
     static Schritt linkUngueltig(QString text) { return Schritt(Fall::linkUngueltig, std::move(text)); }

@@ -7,19 +7,15 @@
 namespace kabel {
 
 KabelAblauf::Suchlauf::Suchlauf(KabelAblauf& ablauf)
-    : m_ablauf(&ablauf), m_zugriff(ablauf.m_zugriff), m_bruecke(ablauf.m_bruecke), m_pause(ablauf.m_pause)
-{
-}
+    : m_ablauf(&ablauf), m_zugriff(ablauf.m_zugriff), m_bruecke(ablauf.m_bruecke), m_pause(ablauf.m_pause) {}
 
-std::shared_ptr<KabelAblauf::Suchlauf> KabelAblauf::Suchlauf::starten(KabelAblauf& ablauf)
-{
+std::shared_ptr<KabelAblauf::Suchlauf> KabelAblauf::Suchlauf::starten(KabelAblauf& ablauf) {
     std::shared_ptr<Suchlauf> lauf(new Suchlauf(ablauf));
     std::thread([lauf] { lauf->laufen(); }).detach();
     return lauf;
 }
 
-void KabelAblauf::Suchlauf::laufen()
-{
+void KabelAblauf::Suchlauf::laufen() {
     const std::stop_token stop = m_stop.get_token();
     bool kopplungVersucht = false;
     while (!stop.stop_requested()) {
@@ -57,8 +53,7 @@ void KabelAblauf::Suchlauf::laufen()
     }
 }
 
-bool KabelAblauf::Suchlauf::aufUiThread(std::function<void(KabelAblauf&)> schreiben)
-{
+bool KabelAblauf::Suchlauf::aufUiThread(std::function<void(KabelAblauf&)> schreiben) {
     struct Rueckmeldung {
         std::mutex mutex;
         std::condition_variable_any fertig;
@@ -72,15 +67,16 @@ bool KabelAblauf::Suchlauf::aufUiThread(std::function<void(KabelAblauf&)> schrei
     };
 
     const std::stop_token stop = m_stop.get_token();
-    const bool gepostet = m_bruecke->posten([ablauf = m_ablauf, stop, schreiben = std::move(schreiben), melden] {
-        // Cancellation is requested on this thread too, so this check cannot race with it.
-        if (stop.stop_requested()) {
-            melden(false);
-            return;
-        }
-        schreiben(*ablauf);
-        melden(true);
-    });
+    const bool gepostet =
+        m_bruecke->posten([ablauf = m_ablauf, stop, schreiben = std::move(schreiben), melden] {
+            // Cancellation is requested on this thread too, so this check cannot race with it.
+            if (stop.stop_requested()) {
+                melden(false);
+                return;
+            }
+            schreiben(*ablauf);
+            melden(true);
+        });
     if (!gepostet)
         return false;
 
@@ -90,8 +86,7 @@ bool KabelAblauf::Suchlauf::aufUiThread(std::function<void(KabelAblauf&)> schrei
     return rueckmeldung->geschrieben.value_or(false);
 }
 
-void KabelAblauf::Suchlauf::pausieren()
-{
+void KabelAblauf::Suchlauf::pausieren() {
     std::mutex mutex;
     std::condition_variable_any wecker;
     std::unique_lock lock(mutex);

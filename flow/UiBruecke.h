@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <functional>
 #include <mutex>
 
@@ -16,8 +15,7 @@ public:
     explicit UiBruecke(QObject* empfaenger) : m_empfaenger(empfaenger) {}
 
     // Runs `aufruf` on the receiver's thread, later. False when the receiver is gone.
-    bool posten(std::function<void()> aufruf)
-    {
+    bool posten(std::function<void()> aufruf) {
         std::lock_guard lock(m_mutex);
         if (!m_empfaenger)
             return false;
@@ -26,8 +24,7 @@ public:
     }
 
     // Called by the receiver's destructor.
-    void trennen()
-    {
+    void trennen() {
         std::lock_guard lock(m_mutex);
         m_empfaenger = nullptr;
     }

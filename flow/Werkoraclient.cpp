@@ -8,23 +8,20 @@
 
 namespace kabel {
 
-QNetworkAccessManager& werkoraClient()
-{
+QNetworkAccessManager& werkoraClient() {
     static QPointer<QNetworkAccessManager> client;
     if (!client)
         client = new QNetworkAccessManager(QCoreApplication::instance());
     return *client;
 }
 
-QNetworkRequest werkoraAnfrage(const QUrl& ziel)
-{
+QNetworkRequest werkoraAnfrage(const QUrl& ziel) {
     QNetworkRequest anfrage(ziel);
     anfrage.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     return anfrage;
 }
 
-Antwort antwortLesen(QNetworkReply& reply)
-{
+Antwort antwortLesen(QNetworkReply& reply) {
     reply.deleteLater();
     Antwort antwort;
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -5,8 +5,7 @@
 
 namespace kabel {
 
-std::optional<QString> werkstattAusAntwort(const QByteArray& antwort)
-{
+std::optional<QString> werkstattAusAntwort(const QByteArray& antwort) {
     const QJsonDocument dokument = QJsonDocument::fromJson(antwort);
     if (!dokument.isObject())
         return std::nullopt;

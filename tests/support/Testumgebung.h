@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace kabel::test {
+
+// Points HOME, the XDG directories and TMPDIR at a fresh temporary directory for the life of the
+// test process, so tests never touch the user's settings, runtime sockets or temporary files.
+class Testumgebung {
+public:
+    Testumgebung() {
+        for (const char* name :
+             {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) {
+            const QString pfad = m_wurzel.path() + u'/' + QString::fromLatin1(name).toLower();
+            QDir().mkpath(pfad);
+            QFile::setPermissions(pfad, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            qputenv(name, QFile::encodeName(pfad));
+        }
+    }
+    QString pfad() const { return m_wurzel.path(); }
+
+private:
+    QTemporaryDir m_wurzel{QDir::tempPath() + QStringLiteral("/kabel-test-XXXXXX")};
+};
+
+} // namespace kabel::test
+
+// Like QTEST_GUILESS_MAIN, with an isolated environment that exists before the application object.
+#define KABEL_TEST_MAIN(Klasse)                                                                              \
+    int main(int argc, char** argv) {                                                                        \
+        kabel::test::Testumgebung umgebung;                                                                  \
+        QCoreApplication app(argc, argv);                                                                    \
+        app.setOrganizationName(QStringLiteral("Sondit-Test"));                                              \
+        app.setApplicationName(QStringLiteral(#Klasse));                                                     \
+        Klasse test;                                                                                         \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }
