@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QStringList>
-
 #include <optional>
 
 namespace kabel {
@@ -45,7 +44,7 @@ public:
     // tool is not found and with StartFehler when it cannot be started; a non-zero exit status
     // is a result, not a failure.
     Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente) const;
-    // Tool output as text: UTF-8 with U+FFFD for malformed bytes, white space trimmed at both ends.
+    // Tool output as text: UTF-8 with one U+FFFD per malformed sequence, white space trimmed at both ends.
     static QString ausgabeText(const QByteArray& ausgabe);
 
 private:
