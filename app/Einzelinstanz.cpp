@@ -1,0 +1,98 @@
+#include "Einzelinstanz.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTimer>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace kabel {
+
+namespace {
+
+constexpr int verbindenMs = 1000;
+constexpr int antwortMs = 5000;
+// A link is a few hundred bytes; anything far longer is not from this app.
+constexpr qint64 hoechstLaenge = 64 * 1024;
+
+const QByteArray linkPraefix = QByteArrayLiteral("link ");
+const QByteArray zeigenZeile = QByteArrayLiteral("zeigen");
+
+} // namespace
+
+Einzelinstanz::Einzelinstanz(QString name, QObject* parent) : QObject(parent), m_name(std::move(name)) {
+    connect(&m_server, &QLocalServer::newConnection, this, &Einzelinstanz::verbindungAnnehmen);
+}
+
+QString Einzelinstanz::standardName() {
+#if defined(Q_OS_WIN)
+    return u"sondit-kabel-" + qEnvironmentVariable("USERNAME");
+#else
+    const QString nutzer = QString::number(::getuid());
+#if defined(Q_OS_MACOS)
+    // The runtime location there is a deep path; socket paths are limited to about 100 bytes.
+    QString verzeichnis = QDir::tempPath();
+#else
+    QString verzeichnis = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (verzeichnis.isEmpty())
+        verzeichnis = QDir::tempPath();
+#endif
+    return verzeichnis + u"/sondit-kabel-" + nutzer;
+#endif
+}
+
+bool Einzelinstanz::weitergeben(const std::optional<QString>& link) const {
+    QLocalSocket socket;
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(verbindenMs))
+        return false;
+    const QByteArray zeile = link ? linkPraefix + link->toUtf8() : zeigenZeile;
+    socket.write(zeile + '\n');
+    if (!socket.waitForBytesWritten(antwortMs))
+        return false;
+    // Wait for the answer so the link has arrived before this process goes; an instance that
+    // took the bytes but did not answer in time has them anyway.
+    socket.waitForReadyRead(antwortMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool Einzelinstanz::starten() {
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (m_server.listen(m_name))
+        return true;
+    if (m_server.serverError() != QAbstractSocket::AddressInUseError)
+        return false;
+    // Nobody answered on the name (the caller tried weitergeben first), so the socket file was
+    // left behind by an instance that ended without cleaning up.
+    QLocalServer::removeServer(m_name);
+    return m_server.listen(m_name);
+}
+
+void Einzelinstanz::verbindungAnnehmen() {
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // A client that never finishes its line is dropped.
+        QTimer::singleShot(antwortMs, socket, [socket] { socket->abort(); });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine()) {
+                if (socket->bytesAvailable() > hoechstLaenge)
+                    socket->abort();
+                return;
+            }
+            const QByteArray zeile = socket->readLine(hoechstLaenge).chopped(1);
+            socket->write("ok\n");
+            socket->flush();
+            socket->disconnectFromServer();
+            if (zeile.startsWith(linkPraefix))
+                Q_EMIT linkErhalten(QString::fromUtf8(zeile.mid(linkPraefix.size())));
+            else if (zeile == zeigenZeile)
+                Q_EMIT zeigenErbeten();
+        });
+    }
+}
+
+} // namespace kabel

@@ -1,0 +1,278 @@
+#include "KabelAnsicht.h"
+
+#include "Einzeiler.h"
+#include "Symbole.h"
+#include "flow/KabelAblauf.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kabel {
+
+namespace {
+
+// Sizes are device-independent pixels, so the window keeps its proportions on every screen.
+QFont schrift(int pixel, QFont::Weight gewicht = QFont::Normal) {
+    QFont font = QApplication::font();
+    font.setPixelSize(pixel);
+    font.setWeight(gewicht);
+    return font;
+}
+
+QFont festbreite(int pixel) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(pixel);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QLabel* umbrechenderText(int pixel, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setFont(schrift(pixel));
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+void sekundaer(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, farbeFuer(Farbrolle::sekundaer, QApplication::palette()));
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(parent), m_ablauf(ablauf) {
+    setObjectName(QStringLiteral("kabelAnsicht"));
+    auto* wurzel = new QVBoxLayout(this);
+    wurzel->setContentsMargins(0, 0, 0, 0);
+    wurzel->setSpacing(0);
+
+    auto* kopf = new QWidget(this);
+    auto* kopfLayout = new QHBoxLayout(kopf);
+    kopfLayout->setContentsMargins(20, 20, 20, 20);
+    kopfLayout->setSpacing(12);
+    auto* kachel = new Kachel(kopf);
+    kachel->setAccessibleName(QStringLiteral("Sondit Kabel"));
+    kopfLayout->addWidget(kachel, 0, Qt::AlignVCenter);
+    auto* titelBlock = new QVBoxLayout;
+    titelBlock->setSpacing(2);
+    auto* titel = new QLabel(QStringLiteral("Sondit Kabel"), kopf);
+    titel->setObjectName(QStringLiteral("titel"));
+    titel->setFont(schrift(15, QFont::DemiBold));
+    titelBlock->addWidget(titel);
+    m_untertitel = new Einzeiler(kopf);
+    m_untertitel->setObjectName(QStringLiteral("untertitel"));
+    m_untertitel->setFont(schrift(12));
+    titelBlock->addWidget(m_untertitel);
+    kopfLayout->addLayout(titelBlock, 1);
+    wurzel->addWidget(kopf);
+
+    m_trennlinie = new QFrame(this);
+    m_trennlinie->setFrameShape(QFrame::HLine);
+    m_trennlinie->setFrameShadow(QFrame::Plain);
+    m_trennlinie->setFixedHeight(1);
+    wurzel->addWidget(m_trennlinie);
+
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("panel"));
+    m_panelLayout = new QVBoxLayout(panel);
+    m_panelLayout->setContentsMargins(20, 20, 20, 20);
+    wurzel->addWidget(panel);
+
+    m_meldung = new QWidget(panel);
+    m_meldung->setObjectName(QStringLiteral("meldung"));
+    auto* meldungLayout = new QHBoxLayout(m_meldung);
+    meldungLayout->setContentsMargins(0, 0, 0, 0);
+    meldungLayout->setSpacing(10);
+    m_meldungSymbol = new SymbolBild(16, m_meldung);
+    m_meldungSymbol->setObjectName(QStringLiteral("meldungSymbol"));
+    meldungLayout->addWidget(m_meldungSymbol, 0, Qt::AlignTop);
+    m_meldungText = umbrechenderText(13, m_meldung);
+    m_meldungText->setObjectName(QStringLiteral("meldungText"));
+    meldungLayout->addWidget(m_meldungText, 1);
+
+    m_fortschritt = new QWidget(panel);
+    m_fortschritt->setObjectName(QStringLiteral("fortschritt"));
+    auto* fortschrittLayout = new QHBoxLayout(m_fortschritt);
+    fortschrittLayout->setContentsMargins(0, 0, 0, 0);
+    fortschrittLayout->setSpacing(12);
+    m_spinner = new Spinner(m_fortschritt);
+    m_spinner->setObjectName(QStringLiteral("spinner"));
+    fortschrittLayout->addWidget(m_spinner, 0, Qt::AlignTop);
+    m_fortschrittText = umbrechenderText(13, m_fortschritt);
+    m_fortschrittText->setObjectName(QStringLiteral("fortschrittText"));
+    fortschrittLayout->addWidget(m_fortschrittText, 1);
+
+    m_raster = new QWidget(panel);
+    m_raster->setObjectName(QStringLiteral("raster"));
+    m_rasterLayout = new QGridLayout(m_raster);
+    m_rasterLayout->setContentsMargins(0, 0, 0, 0);
+    m_rasterLayout->setHorizontalSpacing(16);
+    m_rasterLayout->setVerticalSpacing(8);
+    m_rasterLayout->setColumnStretch(1, 1);
+
+    m_optionen = new QWidget(panel);
+    m_optionen->setObjectName(QStringLiteral("optionen"));
+    auto* optionenLayout = new QVBoxLayout(m_optionen);
+    optionenLayout->setContentsMargins(0, 0, 0, 0);
+    optionenLayout->setSpacing(6);
+    m_kopplung =
+        new QCheckBox(QStringLiteral("Kopplung mit dem iPhone nach dem Senden entfernen"), m_optionen);
+    m_kopplung->setObjectName(QStringLiteral("kopplungEntfernen"));
+    m_kopplung->setAccessibleName(m_kopplung->text());
+    m_kopplung->setFont(schrift(12));
+    optionenLayout->addWidget(m_kopplung);
+    m_hinweis = umbrechenderText(11, m_optionen);
+    m_hinweis->setObjectName(QStringLiteral("hinweis"));
+    m_hinweis->setText(QStringLiteral(
+        "Gelesen und gesendet werden nur Gerätedaten, Akku und Panic-Logs. Fotos, Nachrichten und andere Analysedaten liest das Programm nicht."));
+    optionenLayout->addWidget(m_hinweis);
+
+    m_erneut = new QPushButton(QStringLiteral("Erneut versuchen"), panel);
+    m_erneut->setObjectName(QStringLiteral("erneutVersuchen"));
+    m_erneut->setAccessibleName(m_erneut->text());
+    // Return presses it while it has the focus, which it takes whenever it appears.
+    m_erneut->setAutoDefault(true);
+    m_erneut->setDefault(true);
+
+    farbenSetzen();
+    setFixedWidth(breite);
+
+    connect(m_kopplung, &QCheckBox::toggled, this, [this](bool an) { m_ablauf.setKopplungEntfernen(an); });
+    connect(m_erneut, &QPushButton::clicked, this, [this] { m_ablauf.sucheStarten(); });
+    // The controller announces a change before it stores the value; read once the turn is over.
+    connect(&m_ablauf, &KabelAblauf::wirdGeaendert, this, &KabelAnsicht::vormerken);
+
+    darstellen(ansichtFuer(zustandVon(m_ablauf)));
+}
+
+void KabelAnsicht::vormerken() {
+    if (m_vorgemerkt)
+        return;
+    m_vorgemerkt = true;
+    QTimer::singleShot(0, this, [this] {
+        m_vorgemerkt = false;
+        darstellen(ansichtFuer(zustandVon(m_ablauf)));
+    });
+}
+
+void KabelAnsicht::darstellen(const Ansicht& ansicht) {
+    m_untertitel->setText(ansicht.untertitel);
+
+    if (ansicht.meldung) {
+        m_meldungSymbol->setSymbol(ansicht.meldung->symbol, farbeFuer(ansicht.meldung->farbe, palette()));
+        m_meldungText->setText(ansicht.meldung->text);
+    }
+    m_fortschrittText->setText(ansicht.fortschritt.value_or(QString()));
+    m_spinner->setAccessibleName(m_fortschrittText->text());
+    rasterFuellen(ansicht.raster);
+    {
+        const QSignalBlocker sperre(m_kopplung);
+        m_kopplung->setChecked(ansicht.optionAn);
+    }
+
+    const bool knopfNeu =
+        ansicht.zeigt(Baustein::erneutVersuchen) && !m_reihenfolge.contains(Baustein::erneutVersuchen);
+    if (ansicht.reihenfolge != m_reihenfolge) {
+        const QList<std::pair<Baustein, QWidget*>> bausteine = {{Baustein::meldung, m_meldung},
+                                                                {Baustein::fortschritt, m_fortschritt},
+                                                                {Baustein::raster, m_raster},
+                                                                {Baustein::optionen, m_optionen},
+                                                                {Baustein::erneutVersuchen, m_erneut}};
+        for (const auto& [baustein, widget] : bausteine) {
+            m_panelLayout->removeWidget(widget);
+            widget->setVisible(ansicht.zeigt(baustein));
+        }
+        for (const Baustein baustein : ansicht.reihenfolge) {
+            for (const auto& [art, widget] : bausteine) {
+                if (art == baustein)
+                    m_panelLayout->addWidget(
+                        widget, 0, baustein == Baustein::erneutVersuchen ? Qt::AlignLeft : Qt::Alignment());
+            }
+        }
+        m_reihenfolge = ansicht.reihenfolge;
+    }
+    m_panelLayout->setSpacing(ansicht.abstand);
+    if (knopfNeu)
+        m_erneut->setFocus(Qt::OtherFocusReason);
+    hoeheAnpassen();
+}
+
+void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
+    while (m_rasterLabels.size() < 2 * zeilen.size()) {
+        const int zeile = int(m_rasterLabels.size() / 2);
+        auto* bezeichnung = new QLabel(m_raster);
+        bezeichnung->setObjectName(QStringLiteral("bezeichnung"));
+        bezeichnung->setFont(schrift(12));
+        sekundaer(bezeichnung);
+        auto* wert = new QLabel(m_raster);
+        wert->setObjectName(QStringLiteral("wert"));
+        wert->setTextFormat(Qt::PlainText);
+        wert->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_rasterLayout->addWidget(bezeichnung, zeile, 0, Qt::AlignLeft | Qt::AlignVCenter);
+        m_rasterLayout->addWidget(wert, zeile, 1, Qt::AlignLeft | Qt::AlignVCenter);
+        m_rasterLabels << bezeichnung << wert;
+    }
+    for (qsizetype i = 0; i < m_rasterLabels.size() / 2; ++i) {
+        QLabel* bezeichnung = m_rasterLabels[2 * i];
+        QLabel* wert = m_rasterLabels[2 * i + 1];
+        const bool gezeigt = i < zeilen.size();
+        bezeichnung->setVisible(gezeigt);
+        wert->setVisible(gezeigt);
+        if (!gezeigt)
+            continue;
+        bezeichnung->setText(zeilen[i].bezeichnung);
+        wert->setText(zeilen[i].wert);
+        wert->setAccessibleName(zeilen[i].bezeichnung);
+        wert->setFont(zeilen[i].festbreite ? festbreite(13) : schrift(13, QFont::Medium));
+    }
+}
+
+void KabelAnsicht::hoeheAnpassen() {
+    // Wrapped texts need the final width to know their height, so ask the layout for it. A changed
+    // text reaches the enclosing layouts only with a posted event, so drop their cached sizes now.
+    for (QWidget* teil : findChildren<QWidget*>())
+        teil->updateGeometry();
+    for (QLayout* teil : findChildren<QLayout*>())
+        teil->invalidate();
+    layout()->activate();
+    const int hoehe = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(breite)
+                                                    : layout()->totalSizeHint().height();
+    setFixedSize(breite, hoehe);
+    layout()->activate();
+}
+
+void KabelAnsicht::farbenSetzen() {
+    sekundaer(m_untertitel);
+    sekundaer(m_hinweis);
+    for (qsizetype i = 0; i < m_rasterLabels.size(); i += 2)
+        sekundaer(m_rasterLabels[i]);
+    QPalette linie = m_trennlinie->palette();
+    QColor farbe = QApplication::palette().color(QPalette::WindowText);
+    farbe.setAlphaF(0.14f);
+    linie.setColor(QPalette::WindowText, farbe);
+    m_trennlinie->setPalette(linie);
+}
+
+void KabelAnsicht::changeEvent(QEvent* event) {
+    // A new desktop theme changes the derived colours; a new font changes every height.
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        farbenSetzen();
+    if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::StyleChange)
+        QTimer::singleShot(0, this, &KabelAnsicht::hoeheAnpassen);
+    QWidget::changeEvent(event);
+}
+
+} // namespace kabel

@@ -1,0 +1,63 @@
+#include "KabelApp.h"
+
+#include "KabelAnsicht.h"
+#include "Symbole.h"
+#include "flow/KabelAblauf.h"
+
+#include <QApplication>
+#include <QFileOpenEvent>
+#include <QShortcut>
+
+namespace kabel {
+
+KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
+    : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))) {
+    m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
+    m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
+    m_fenster->setWindowIcon(programmSymbol());
+    m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
+    connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);
+
+    qApp->installEventFilter(this);
+#ifdef Q_OS_MACOS
+    // A click on the Dock icon brings the closed window back.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState zustand) {
+        if (zustand == Qt::ApplicationActive && !m_fenster->isVisible())
+            fensterZeigen();
+    });
+#endif
+}
+
+KabelApp::~KabelApp() {
+    qApp->removeEventFilter(this);
+}
+
+void KabelApp::linkEmpfangen(const QUrl& link) {
+    m_ablauf->linkOeffnen(link);
+    fensterZeigen();
+}
+
+void KabelApp::fensterZeigen() {
+    if (m_fenster->isMinimized())
+        m_fenster->showNormal();
+    else
+        m_fenster->show();
+    m_fenster->raise();
+    m_fenster->activateWindow();
+}
+
+bool KabelApp::eventFilter(QObject* objekt, QEvent* event) {
+    if (objekt == qApp && event->type() == QEvent::FileOpen) {
+        const QUrl link = static_cast<QFileOpenEvent*>(event)->url();
+        if (!link.isLocalFile()) {
+            linkEmpfangen(link);
+            return true;
+        }
+    }
+    return QObject::eventFilter(objekt, event);
+}
+
+} // namespace kabel

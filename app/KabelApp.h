@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QUrl>
+#include <memory>
+
+namespace kabel {
+
+class Geraetezugriff;
+class KabelAblauf;
+class KabelAnsicht;
+
+// The application: owns the one controller and the one window for the life of the process and
+// hands every delivered link to the controller.
+//
+// Closing the window only hides it: the controller, with a check that may still be waiting for
+// the phone, lives on, and the next link (or starting the app again) shows the window again.
+// The process ends with the quit key (Ctrl+Q, ⌘Q on the Mac) or with the desktop session.
+class KabelApp : public QObject {
+    Q_OBJECT
+
+public:
+    // Needs a QApplication. `zugriff`: the device access (the libimobiledevice tools when none).
+    explicit KabelApp(std::shared_ptr<const Geraetezugriff> zugriff = {}, QObject* parent = nullptr);
+    ~KabelApp() override;
+
+    KabelAblauf& ablauf() { return *m_ablauf; }
+    KabelAnsicht& fenster() { return *m_fenster; }
+
+    // A link from the desktop: to the controller, then the window to the front.
+    void linkEmpfangen(const QUrl& link);
+    // Shows the window, also after it was closed or minimised, and brings it to the front.
+    void fensterZeigen();
+
+protected:
+    // Links arrive on the Mac as file-open events on the application object.
+    bool eventFilter(QObject* objekt, QEvent* event) override;
+
+private:
+    std::unique_ptr<KabelAblauf> m_ablauf;
+    std::unique_ptr<KabelAnsicht> m_fenster;
+};
+
+} // namespace kabel

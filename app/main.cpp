@@ -1,0 +1,50 @@
+#include "Einzelinstanz.h"
+#include "KabelApp.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// The app writes nothing to the console, Qt's own messages included.
+void schweigen(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qInstallMessageHandler(schweigen);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Sondit"));
+    QApplication::setApplicationName(QStringLiteral("Sondit Kabel"));
+    QApplication::setApplicationVersion(QStringLiteral(KABEL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("sondit-kabel"));
+
+    // The desktop starts "sondit-kabel <link>"; on the Mac links come as file-open events.
+    std::optional<QString> link;
+#ifndef Q_OS_MACOS
+    if (const QStringList argumente = QApplication::arguments(); argumente.size() > 1)
+        link = argumente.at(1);
+#endif
+
+    kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
+    if (instanz.weitergeben(link))
+        return 0;
+    // Two processes started at once: the loser of the race hands over to the winner.
+    if (!instanz.starten() && instanz.weitergeben(link))
+        return 0;
+
+    kabel::KabelApp kabelApp;
+    QObject::connect(
+        &instanz, &kabel::Einzelinstanz::linkErhalten, &kabelApp,
+        [&kabelApp](const QString& text) { kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode)); });
+    QObject::connect(&instanz, &kabel::Einzelinstanz::zeigenErbeten, &kabelApp,
+                     &kabel::KabelApp::fensterZeigen);
+    kabelApp.fensterZeigen();
+    // The starting link takes the same way as every later one, once the window exists.
+    if (link)
+        QTimer::singleShot(0, &kabelApp, [&kabelApp, text = *link] {
+            kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode));
+        });
+    return QApplication::exec();
+}
