@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <set>
+#include <type_traits>
 
 namespace kabel::test {
 
@@ -82,7 +83,8 @@ public:
     }
 
 private:
-    template <typename F> auto aufnehmen(const QString& operation, const QString& udid, F antwort) const {
+    template <typename F>
+    std::invoke_result_t<F> aufnehmen(const QString& operation, const QString& udid, F antwort) const {
         std::unique_lock lock(m_mutex);
         m_aufrufe.append({operation, udid});
         ++m_wartende;

@@ -1,6 +1,7 @@
 #include "Testdienst.h"
 
 #include <QHostAddress>
+#include <QPointer>
 #include <QTcpSocket>
 #include <QUrlQuery>
 
@@ -105,23 +106,41 @@ void Testdienst::verbinden() {
                 m_anfragen.append(anfrage);
                 const Antwort antwort = m_antwort(anfrage);
                 Q_EMIT angefragt(anfrage);
-                if (antwort.schliessen) {
-                    socket->abort();
-                    return;
+                if (m_zurueckhalten) {
+                    m_zurueckgehalten.append([this, socket = QPointer<QTcpSocket>(socket), antwort] {
+                        if (socket)
+                            beantworten(socket, antwort);
+                    });
+                    continue;
                 }
-                QByteArray text = "HTTP/1.1 " + QByteArray::number(antwort.status) + ' ' +
-                                  statusText(antwort.status) + "\r\n";
-                if (!antwort.inhaltstyp.isEmpty())
-                    text += "Content-Type: " + antwort.inhaltstyp + "\r\n";
-                for (auto it = antwort.kopfzeilen.begin(); it != antwort.kopfzeilen.end(); ++it)
-                    text += it.key() + ": " + it.value() + "\r\n";
-                if (antwort.status != 204 && antwort.status != 304)
-                    text += "Content-Length: " + QByteArray::number(antwort.inhalt.size()) + "\r\n";
-                text += "\r\n" + antwort.inhalt;
-                socket->write(text);
+                beantworten(socket, antwort);
             }
         });
     }
+}
+
+void Testdienst::freigeben() {
+    m_zurueckhalten = false;
+    const auto offen = std::exchange(m_zurueckgehalten, {});
+    for (const auto& antworten : offen)
+        antworten();
+}
+
+void Testdienst::beantworten(QTcpSocket* socket, const Antwort& antwort) {
+    if (antwort.schliessen) {
+        socket->abort();
+        return;
+    }
+    QByteArray text =
+        "HTTP/1.1 " + QByteArray::number(antwort.status) + ' ' + statusText(antwort.status) + "\r\n";
+    if (!antwort.inhaltstyp.isEmpty())
+        text += "Content-Type: " + antwort.inhaltstyp + "\r\n";
+    for (auto it = antwort.kopfzeilen.begin(); it != antwort.kopfzeilen.end(); ++it)
+        text += it.key() + ": " + it.value() + "\r\n";
+    if (antwort.status != 204 && antwort.status != 304)
+        text += "Content-Length: " + QByteArray::number(antwort.inhalt.size()) + "\r\n";
+    text += "\r\n" + antwort.inhalt;
+    socket->write(text);
 }
 
 } // namespace kabel::test

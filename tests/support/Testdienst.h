@@ -47,6 +47,10 @@ public:
     void setAntwort(std::function<Antwort(const Anfrage&)> antwort) { m_antwort = std::move(antwort); }
     void setAntwort(const QByteArray& methode, Antwort antwort);
 
+    // While on, answers are held back until freigeben() (requests are still recorded at once).
+    void setZurueckhalten(bool an) { m_zurueckhalten = an; }
+    void freigeben();
+
     const QList<Anfrage>& anfragen() const { return m_anfragen; }
     qsizetype anzahl(const QByteArray& methode) const;
 
@@ -55,10 +59,13 @@ Q_SIGNALS:
 
 private:
     void verbinden();
+    void beantworten(class QTcpSocket* socket, const Antwort& antwort);
 
     QTcpServer m_server;
     QList<Anfrage> m_anfragen;
     std::function<Antwort(const Anfrage&)> m_antwort;
+    bool m_zurueckhalten = false;
+    QList<std::function<void()>> m_zurueckgehalten;
 };
 
 // The status line text for a status code.
