@@ -6,14 +6,6 @@
 
 namespace kabel::test {
 
-namespace {
-
-QString zahlText(double wert) {
-    return QString::number(wert);
-}
-
-} // namespace
-
 QStringList FakeWerkzeuge::werkzeugNamen() {
     return {QStringLiteral("idevice_id"), QStringLiteral("idevicepair"), QStringLiteral("ideviceinfo"),
             QStringLiteral("idevicediagnostics"), QStringLiteral("idevicecrashreport")};
@@ -127,7 +119,7 @@ void FakeWerkzeuge::ohneUsbmuxd(bool ja) const {
 }
 
 void FakeWerkzeuge::dauerSetzen(const QString& werkzeug, double sekunden) const {
-    schreiben(werkzeug + u".dauer", zahlText(sekunden).toUtf8());
+    schreiben(werkzeug + u".dauer", QString::number(sekunden).toUtf8());
 }
 
 void FakeWerkzeuge::statusSetzen(const QString& werkzeug, int status) const {
@@ -156,14 +148,11 @@ void FakeWerkzeuge::iphoneVoreinstellen(const QString& udid) const {
         {QStringLiteral("Voltage"), QStringLiteral("<integer>3876</integer>")},
     }));
     const auto panic = [](const char* zeit, const char* vorfall) {
-        return QByteArray(R"({"bug_type":"210","timestamp":")") + zeit +
-                   R"( +0200","os_version":"iPhone OS 17.5.1 (21F90)",
-               "incident_id"
-            : ")" +
-              vorfall +
-              "\"}\n{\n  \"build\" : \"iPhone OS 17.5.1 (21F90)\",\n  \"product\" : \"iPhone14,5\",\n"
-              "  \"panicString\" : \"panic(cpu 1 caller 0xfffffff0281a3b2c): watchdog timeout: no "
-              "checkins from watchdogd in 180 seconds\"\n}\n";
+        return QByteArray("{\"bug_type\":\"210\",\"timestamp\":\"") + zeit +
+               " +0200\",\"os_version\":\"iPhone OS 17.5.1 (21F90)\",\"incident_id\":\"" + vorfall +
+               "\"}\n{\n  \"build\" : \"iPhone OS 17.5.1 (21F90)\",\n  \"product\" : \"iPhone14,5\",\n"
+               "  \"panicString\" : \"panic(cpu 1 caller 0xfffffff0281a3b2c): watchdog timeout: no "
+               "checkins from watchdogd in 180 seconds\"\n}\n";
     };
     crashDateiSetzen(QStringLiteral("panic-full-2024-05-17-081530.000.ips"),
                      panic("2024-05-17 08:15:30.00", "6F1C2D3E-4A5B-4C6D-8E7F-901A2B3C4D5E"));
