@@ -147,7 +147,7 @@ void FakeWerkzeuge::iphoneVoreinstellen(const QString& udid) const {
         {QStringLiteral("Temperature"), QStringLiteral("<integer>3055</integer>")},
         {QStringLiteral("Voltage"), QStringLiteral("<integer>3876</integer>")},
     }));
-    const auto panic = [](const char* zeit, const char* vorfall) {
+    const auto panic = [](const char* zeit, const char* vorfall) -> QByteArray {
         return QByteArray("{\"bug_type\":\"210\",\"timestamp\":\"") + zeit +
                " +0200\",\"os_version\":\"iPhone OS 17.5.1 (21F90)\",\"incident_id\":\"" + vorfall +
                "\"}\n{\n  \"build\" : \"iPhone OS 17.5.1 (21F90)\",\n  \"product\" : \"iPhone14,5\",\n"
