@@ -31,7 +31,9 @@ public:
     Arbeitsverzeichnis& operator=(const Arbeitsverzeichnis&) = delete;
 
     const QString& pfad() const { return m_pfad; }
-    bool istLeer() const { return QDir(m_pfad).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System); }
+    bool istLeer() const {
+        return QDir(m_pfad).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
 
     QStringList alleEintraege() const {
         QStringList pfade;
