@@ -66,8 +66,14 @@ bool Einzelinstanz::starten() {
         return true;
     if (m_server.serverError() != QAbstractSocket::AddressInUseError)
         return false;
-    // Nobody answered on the name (the caller tried weitergeben first), so the socket file was
-    // left behind by an instance that ended without cleaning up.
+    // Another instance may have started since the caller tried weitergeben; only a name nobody
+    // answers on is left over from an instance that ended without cleaning up.
+    QLocalSocket probe;
+    probe.connectToServer(m_name);
+    if (probe.waitForConnected(verbindenMs)) {
+        probe.abort();
+        return false;
+    }
     QLocalServer::removeServer(m_name);
     return m_server.listen(m_name);
 }

@@ -28,8 +28,8 @@ public:
     // before the event loop runs. False when no instance answered.
     bool weitergeben(const std::optional<QString>& link) const;
 
-    // Starts listening. A socket left behind by a crashed instance is removed first. False when
-    // another process listens already.
+    // Starts listening. A socket left behind by a crashed instance is replaced. False when another
+    // instance listens already, or the socket cannot be created.
     bool starten();
 
 Q_SIGNALS:

@@ -1,5 +1,6 @@
 #include "KabelApp.h"
 
+#include "Einzelinstanz.h"
 #include "KabelAnsicht.h"
 #include "Symbole.h"
 #include "flow/KabelAblauf.h"
@@ -38,6 +39,12 @@ KabelApp::~KabelApp() {
 void KabelApp::linkEmpfangen(const QUrl& link) {
     m_ablauf->linkOeffnen(link);
     fensterZeigen();
+}
+
+void KabelApp::bedienen(Einzelinstanz& instanz) {
+    connect(&instanz, &Einzelinstanz::linkErhalten, this,
+            [this](const QString& text) { linkEmpfangen(QUrl(text, QUrl::TolerantMode)); });
+    connect(&instanz, &Einzelinstanz::zeigenErbeten, this, &KabelApp::fensterZeigen);
 }
 
 void KabelApp::fensterZeigen() {

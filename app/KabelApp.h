@@ -6,6 +6,7 @@
 
 namespace kabel {
 
+class Einzelinstanz;
 class Geraetezugriff;
 class KabelAblauf;
 class KabelAnsicht;
@@ -29,6 +30,8 @@ public:
 
     // A link from the desktop: to the controller, then the window to the front.
     void linkEmpfangen(const QUrl& link);
+    // Takes the links and show requests that later processes hand over.
+    void bedienen(Einzelinstanz& instanz);
     // Shows the window, also after it was closed or minimised, and brings it to the front.
     void fensterZeigen();
 

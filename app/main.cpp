@@ -38,8 +38,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(
         &instanz, &kabel::Einzelinstanz::linkErhalten, &kabelApp,
         [&kabelApp](const QString& text) { kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode)); });
-    QObject::connect(&instanz, &kabel::Einzelinstanz::zeigenErbeten, &kabelApp,
-                     &kabel::KabelApp::fensterZeigen);
+    kabelApp.bedienen(instanz);
     kabelApp.fensterZeigen();
     // The starting link takes the same way as every later one, once the window exists.
     if (link)
