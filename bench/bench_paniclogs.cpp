@@ -1,0 +1,159 @@
+// panicLogsLesen over ten reports of 2,500,000 characters each, fetched by the fake
+// idevicecrashreport (1.3.0 behaviour: usage answer, then a full copy), next to a plain loop that
+// reads, validates and cuts the same files in place. Each phase runs in a fresh process so its
+// peak RSS is its own.
+#include "device/Libimobiledevice.h"
+#include "device/Paniktext.h"
+#include "fakes/FakeWerkzeuge.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace kabel;
+
+namespace {
+
+constexpr int wiederholungen = 7;
+constexpr qsizetype zeichenProBericht = 2'500'000;
+
+// A report of `zeichenProBericht` grapheme clusters: ASCII log lines, umlauts, an emoji ZWJ
+// sequence and CR LF line ends.
+QByteArray bericht(int nummer) {
+    const QByteArray ascii =
+        "2024-05-17 08:15:30.123 kernel[0]: AppleSmartBattery: cell voltage 3876 mV report " +
+        QByteArray::number(nummer) + " ";
+    const QByteArray besonders[] = {"\xc3\x9c"
+                                    "berpr\xc3\xbc"
+                                    "fung l\xc3\xa4uft ", // "Überprüfung läuft " (18)
+                                    "\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb"}; // one cluster
+    QByteArray text;
+    qsizetype zeichen = 0;
+    int zeile = 0;
+    while (zeichen < zeichenProBericht) {
+        text += ascii;
+        zeichen += ascii.size();
+        text += besonders[0];
+        zeichen += 18;
+        if (++zeile % 4 == 0) {
+            text += besonders[1];
+            ++zeichen;
+        }
+        text += "\r\n";
+        ++zeichen;
+    }
+    // Trim the last line so the report holds exactly zeichenProBericht clusters.
+    const std::string s = text.toStdString();
+    return text.left(qsizetype(graphemePraefix(s, zeichenProBericht)));
+}
+
+double spitzeMiB() {
+    rusage nutzung{};
+    getrusage(RUSAGE_SELF, &nutzung);
+    return double(nutzung.ru_maxrss) / 1024.0; // kB on Linux
+}
+
+double median(std::vector<double> werte) {
+    std::sort(werte.begin(), werte.end());
+    return werte[werte.size() / 2];
+}
+
+void ausgeben(const char* name, const std::vector<double>& ms, qint64 bytes, std::size_t behalten) {
+    const double m = median(ms);
+    std::printf("%-28s median %7.1f ms  (min %7.1f)  %7.1f MB/s  kept %zu bytes  peak RSS %5.1f MiB\n", name,
+                m, *std::min_element(ms.begin(), ms.end()), double(bytes) / 1e6 / (m / 1e3), behalten,
+                spitzeMiB());
+}
+
+int werkzeugPhase(const QString& bin) {
+    const Libimobiledevice zugriff({bin});
+    std::vector<double> ms;
+    std::size_t behalten = 0;
+    qint64 bytes = 0;
+    for (int i = 0; i < wiederholungen; ++i) {
+        QElapsedTimer uhr;
+        uhr.start();
+        const QList<PanicLog> logs = zugriff.panicLogsLesen(kabel::test::FakeWerkzeuge::standardUdid());
+        ms.push_back(double(uhr.nsecsElapsed()) / 1e6);
+        behalten = 0;
+        for (const PanicLog& log : logs)
+            behalten += log.text.size();
+        if (logs.size() != 10)
+            std::printf("unexpected: %lld logs\n", static_cast<long long>(logs.size()));
+    }
+    for (const QFileInfo& info :
+         QDir(bin + u"../szenario/crash").entryInfoList({QStringLiteral("panic*")}, QDir::Files))
+        bytes += info.size();
+    ausgeben("panicLogsLesen (fake tool)", ms, bytes, behalten);
+    return 0;
+}
+
+int schleifenPhase(const QString& crash) {
+    const QFileInfoList dateien =
+        QDir(crash).entryInfoList({QStringLiteral("panic*")}, QDir::Files, QDir::Name | QDir::Reversed);
+    std::vector<double> ms;
+    std::size_t behalten = 0;
+    qint64 bytes = 0;
+    for (int i = 0; i < wiederholungen; ++i) {
+        QElapsedTimer uhr;
+        uhr.start();
+        std::vector<std::string> texte;
+        bytes = 0;
+        for (const QFileInfo& info : dateien) {
+            QFile datei(info.filePath());
+            if (!datei.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray inhalt = datei.readAll();
+            bytes += inhalt.size();
+            const std::string_view text(inhalt.constData(), std::size_t(inhalt.size()));
+            if (istGueltigesUtf8(text))
+                texte.emplace_back(text.substr(0, graphemePraefix(text, 2'000'000)));
+        }
+        ms.push_back(double(uhr.nsecsElapsed()) / 1e6);
+        behalten = 0;
+        for (const std::string& t : texte)
+            behalten += t.size();
+    }
+    ausgeben("plain read+validate+cut", ms, bytes, behalten);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList argumente = app.arguments();
+    if (argumente.size() == 3 && argumente[1] == u"--werkzeug")
+        return werkzeugPhase(argumente[2]);
+    if (argumente.size() == 3 && argumente[1] == u"--schleife")
+        return schleifenPhase(argumente[2]);
+
+    kabel::test::FakeWerkzeuge fakes;
+    if (!fakes.gueltig())
+        return 1;
+    fakes.iphoneVoreinstellen();
+    fakes.entfernen(QStringLiteral("crash"));
+    for (int i = 0; i < 10; ++i)
+        fakes.crashDateiSetzen(QStringLiteral("panic-full-2024-05-%1-081530.000.ips").arg(10 + i),
+                               bericht(i));
+    fakes.crashDateiSetzen(QStringLiteral("JetsamEvent-2024-05-20-093012.ips"), "{}\n");
+    std::printf("ten reports of %lld characters each; %d runs per phase, each phase in its own process\n",
+                static_cast<long long>(zeichenProBericht), wiederholungen);
+    std::fflush(stdout);
+
+    for (const auto& [schalter, pfad] :
+         {std::pair{QStringLiteral("--schleife"), QString(fakes.szenario() + u"/crash")},
+          std::pair{QStringLiteral("--werkzeug"), fakes.binVerzeichnis()}}) {
+        QProcess phase;
+        phase.setProcessChannelMode(QProcess::ForwardedChannels);
+        phase.start(QCoreApplication::applicationFilePath(), {schalter, pfad});
+        phase.waitForFinished(-1);
+    }
+    return 0;
+}
