@@ -61,12 +61,8 @@ bool Einzelinstanz::weitergeben(const std::optional<QString>& link) const {
 }
 
 bool Einzelinstanz::starten() {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (m_server.listen(m_name))
-        return true;
-    if (m_server.serverError() != QAbstractSocket::AddressInUseError)
-        return false;
-    // Another instance may have started since the caller tried weitergeben; only a name nobody
+    // Listening would silently take the name over from a running instance (with user-only access
+    // Qt moves the new socket into place), so first make sure nobody answers on it. A name nobody
     // answers on is left over from an instance that ended without cleaning up.
     QLocalSocket probe;
     probe.connectToServer(m_name);
@@ -75,6 +71,7 @@ bool Einzelinstanz::starten() {
         return false;
     }
     QLocalServer::removeServer(m_name);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
     return m_server.listen(m_name);
 }
 
