@@ -51,8 +51,11 @@ bool Einzelinstanz::weitergeben(const std::optional<QString>& link) const {
         return false;
     const QByteArray zeile = link ? linkPraefix + link->toUtf8() : zeigenZeile;
     socket.write(zeile + '\n');
-    if (!socket.waitForBytesWritten(antwortMs))
-        return false;
+    // waitForBytesWritten() is false also when everything went out at once, so ask what is left.
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(antwortMs))
+            return false;
+    }
     // Wait for the answer so the link has arrived before this process goes; an instance that
     // took the bytes but did not answer in time has them anyway.
     socket.waitForReadyRead(antwortMs);

@@ -35,9 +35,6 @@ int main(int argc, char* argv[]) {
         return 0;
 
     kabel::KabelApp kabelApp;
-    QObject::connect(
-        &instanz, &kabel::Einzelinstanz::linkErhalten, &kabelApp,
-        [&kabelApp](const QString& text) { kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode)); });
     kabelApp.bedienen(instanz);
     kabelApp.fensterZeigen();
     // The starting link takes the same way as every later one, once the window exists.
