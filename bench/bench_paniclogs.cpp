@@ -2,6 +2,7 @@
 // idevicecrashreport (1.3.0 behaviour: usage answer, then a full copy), next to a plain loop that
 // reads, validates and cuts the same files in place. Each phase runs in a fresh process so its
 // peak RSS is its own.
+#include "Berichte.h"
 #include "device/Libimobiledevice.h"
 #include "device/Paniktext.h"
 #include "fakes/FakeWerkzeuge.h"
@@ -17,41 +18,12 @@
 #include <vector>
 
 using namespace kabel;
+using kabel::bench::bericht;
+using kabel::bench::zeichenProBericht;
 
 namespace {
 
 constexpr int wiederholungen = 7;
-constexpr qsizetype zeichenProBericht = 2'500'000;
-
-// A report of `zeichenProBericht` grapheme clusters: ASCII log lines, umlauts, an emoji ZWJ
-// sequence and CR LF line ends.
-QByteArray bericht(int nummer) {
-    const QByteArray ascii =
-        "2024-05-17 08:15:30.123 kernel[0]: AppleSmartBattery: cell voltage 3876 mV report " +
-        QByteArray::number(nummer) + " ";
-    const QByteArray besonders[] = {"\xc3\x9c"
-                                    "berpr\xc3\xbc"
-                                    "fung l\xc3\xa4uft ", // "Überprüfung läuft " (18)
-                                    "\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb"}; // one cluster
-    QByteArray text;
-    qsizetype zeichen = 0;
-    int zeile = 0;
-    while (zeichen < zeichenProBericht) {
-        text += ascii;
-        zeichen += ascii.size();
-        text += besonders[0];
-        zeichen += 18;
-        if (++zeile % 4 == 0) {
-            text += besonders[1];
-            ++zeichen;
-        }
-        text += "\r\n";
-        ++zeichen;
-    }
-    // Trim the last line so the report holds exactly zeichenProBericht clusters.
-    const std::string s = text.toStdString();
-    return text.left(qsizetype(graphemePraefix(s, zeichenProBericht)));
-}
 
 double spitzeMiB() {
     rusage nutzung{};
