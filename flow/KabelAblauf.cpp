@@ -34,12 +34,6 @@ KabelAblauf::~KabelAblauf() {
         m_suche->abbrechen();
 }
 
-template <typename T> void KabelAblauf::schreiben(T& feld, T wert) {
-    Q_ASSERT(QThread::currentThread() == thread());
-    Q_EMIT wirdGeaendert();
-    feld = std::move(wert);
-}
-
 bool KabelAblauf::kopplungEntfernen() const {
     return QSettings().value(kopplungSchluessel, true).toBool();
 }

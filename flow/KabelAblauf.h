@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <QUrl>
 #include <chrono>
 #include <memory>
@@ -77,7 +78,12 @@ Q_SIGNALS:
 private:
     class Suchlauf;
 
-    template <typename T> void schreiben(T& feld, T wert);
+    // Every write of a published property: announce, then store. UI thread only.
+    template <typename T> void schreiben(T& feld, T wert) {
+        Q_ASSERT(QThread::currentThread() == thread());
+        Q_EMIT wirdGeaendert();
+        feld = std::move(wert);
+    }
     void schrittSetzen(Schritt schritt) { schreiben(m_schritt, std::move(schritt)); }
 
     void sitzungLaden();
