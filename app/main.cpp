@@ -1,9 +1,12 @@
 #include "Einzelinstanz.h"
 #include "KabelApp.h"
+#include "Signale.h"
+#include "device/Werkzeuglauf.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QUrl>
+#include <cstdlib>
 
 namespace {
 
@@ -27,20 +30,30 @@ int main(int argc, char* argv[]) {
         link = argumente.at(1);
 #endif
 
-    kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
-    if (instanz.weitergeben(link))
-        return 0;
-    // Two processes started at once: the loser of the race hands over to the winner.
-    if (!instanz.starten() && instanz.weitergeben(link))
-        return 0;
+    int status = 0;
+    {
+        kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
+        if (instanz.weitergeben(link))
+            return 0;
+        // Two processes started at once: the loser of the race hands over to the winner.
+        if (!instanz.starten() && instanz.weitergeben(link))
+            return 0;
 
-    kabel::KabelApp kabelApp;
-    kabelApp.bedienen(instanz);
-    kabelApp.fensterZeigen();
-    // The starting link takes the same way as every later one, once the window exists.
-    if (link)
-        QTimer::singleShot(0, &kabelApp, [&kabelApp, text = *link] {
-            kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode));
-        });
-    return QApplication::exec();
+        kabel::KabelApp kabelApp;
+        kabelApp.bedienen(instanz);
+        kabelApp.fensterZeigen();
+        kabel::beiEndesignalBeenden();
+        // The starting link takes the same way as every later one, once the window exists.
+        if (link)
+            QTimer::singleShot(0, &kabelApp, [&kabelApp, text = *link] {
+                kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode));
+            });
+        status = QApplication::exec();
+        // The controller goes first, so its background threads can no longer reach it.
+    }
+    // Background threads may still wait for a tool (a phone that does not answer); they are never
+    // joined. End their tools, and leave without the static destructors those threads might
+    // still touch. The stored option was written when it was changed.
+    kabel::laufendeWerkzeugeBeenden();
+    std::_Exit(status);
 }

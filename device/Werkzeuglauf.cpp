@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <csignal>
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 #include <limits>
 #include <mutex>
 #include <unicode/ustring.h>
@@ -76,6 +79,11 @@ Ergebnis<Werkzeugergebnis> Libimobiledevice::ausfuehren(const QString& name,
     prozess.setArguments(argumente);
     // Nobody reads stderr; discarding it means a chatty tool can never block on a full pipe.
     prozess.setStandardErrorFile(QProcess::nullDevice());
+#ifdef Q_OS_LINUX
+    // Should the app end without laufendeWerkzeugeBeenden (a crash, SIGKILL), the kernel ends
+    // the tool with it. The signal is tied to this thread, which outlives the child anyway.
+    prozess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
     prozess.start(QIODevice::ReadOnly);
     if (!prozess.waitForStarted(-1))
         return std::unexpected(StartFehler{prozess.errorString()});
