@@ -16,10 +16,13 @@ Buehne::Buehne(const FakeWerkzeuge& werkzeuge) {
                 QFile::link(werkzeuge.wurzel(), wurzel + u"/share/sondit-kabel");
 }
 
-std::unique_ptr<QProcess> Buehne::starten(const QStringList& argumente) const {
+std::unique_ptr<QProcess> Buehne::starten(const QStringList& argumente, bool sichtbar) const {
     auto prozess = std::make_unique<QProcess>();
     QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
-    umgebung.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (sichtbar)
+        umgebung.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    else
+        umgebung.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     prozess->setProcessEnvironment(umgebung);
     prozess->setProgram(programm());
     prozess->setArguments(argumente);

@@ -19,8 +19,8 @@ public:
     bool gueltig() const { return m_gueltig; }
     QString programm() const { return m_prefix.path() + u"/bin/sondit-kabel"; }
 
-    // Starts the app with these arguments (normally one link).
-    std::unique_ptr<QProcess> starten(const QStringList& argumente) const;
+    // Starts the app with these arguments (normally one link); headless unless `sichtbar`.
+    std::unique_ptr<QProcess> starten(const QStringList& argumente, bool sichtbar = false) const;
 
     // The stored option, as the window's toggle writes it.
     static void kopplungEntfernenSetzen(bool an);

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void ohneIphoneWirdAbgefragt();
     void absteckenUndWiederEinstecken();
     void gesperrtesIphone();
+    void erneutVersuchenImFenster();
     void neuerLinkBeendetSuche();
     void berichtAbgelehnt_data();
     void berichtAbgelehnt();
@@ -204,6 +206,45 @@ void TestEndeZuEnde::gesperrtesIphone() {
              (QStringList{QStringLiteral("idevice_id"), QStringLiteral("idevicepair validate"),
                           QStringLiteral("ideviceinfo ProductType")}));
     QCOMPARE(m_dienst->anzahl("POST"), 0);
+}
+
+// The technician presses "Erneut versuchen" (Return: it is the default button) in the real window.
+void TestEndeZuEnde::erneutVersuchenImFenster() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("needs an X display and xdotool (ctest runs this test under xvfb-run)");
+    m_werkzeuge->iphoneVoreinstellen();
+    m_werkzeuge->entfernen(QStringLiteral("info/ProductType"));
+    m_app = m_buehne->starten({m_dienst->link().toString(QUrl::FullyEncoded)}, true);
+    QTRY_VERIFY_WITH_TIMEOUT(werkzeugFolge().contains(QStringLiteral("ideviceinfo ProductType")), 20000);
+    m_werkzeuge->infoSetzen(QStringLiteral("ProductType"), "iPhone14,5\n");
+
+    const auto xdotool = [](const QStringList& argumente) {
+        QProcess prozess;
+        prozess.start(QStringLiteral("xdotool"), argumente);
+        prozess.waitForFinished(5000);
+        return QString::fromUtf8(prozess.readAllStandardOutput()).trimmed();
+    };
+    QString fenster;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !(fenster = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                             QStringLiteral("--name"), QStringLiteral("^Sondit Kabel$")}))
+             .isEmpty(),
+        10000);
+    // Return only does something once the button is shown; press until the phone is read again.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            if (m_werkzeuge->aufrufe(QStringLiteral("idevice_id")).size() > 1)
+                return true;
+            xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), fenster.section(u'\n', 0, 0)});
+            xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+            return false;
+        }(),
+        20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_dienst->anzahl("POST"), 1, 20000);
+    QCOMPARE(m_dienst->anzahl("GET"), 1);
+    QCOMPARE(m_werkzeuge->aufrufe(QStringLiteral("ideviceinfo")).size(), 7);
+    QCOMPARE(m_dienst->anfragen().last().inhalt, golden(QStringLiteral("bericht-iphone.json")).trimmed());
 }
 
 void TestEndeZuEnde::neuerLinkBeendetSuche() {
