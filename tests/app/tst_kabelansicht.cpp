@@ -1,4 +1,5 @@
 // The window on the offscreen platform: geometry, texts and the two ways it acts on the controller.
+#include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Widgettest.h"
 #include "app/Einzeiler.h"
@@ -13,7 +14,7 @@
 #include <QSettings>
 
 using namespace kabel;
-using kabel::test::StubZugriff;
+using kabel::test::FakeZugriff;
 using kabel::test::Testdienst;
 
 Q_DECLARE_METATYPE(kabel::Schritt)
@@ -72,7 +73,7 @@ class TestKabelAnsicht : public QObject {
     Q_OBJECT
 
 private:
-    std::shared_ptr<StubZugriff> m_zugriff;
+    std::shared_ptr<FakeZugriff> m_zugriff;
     std::unique_ptr<KabelAblauf> m_ablauf;
     std::unique_ptr<KabelAnsicht> m_ansicht;
 
@@ -87,7 +88,13 @@ private:
 private Q_SLOTS:
     void init() {
         QSettings().clear();
-        m_zugriff = std::make_shared<StubZugriff>();
+        m_zugriff = std::make_shared<FakeZugriff>();
+        m_zugriff->einstellen([](auto& a) {
+            a.gekoppelt = true;
+            a.geraetedaten =
+                Geraetedaten{QStringLiteral("iPhone14,5"), QStringLiteral("17.4.1"), {}, {}, {}, {}};
+            a.akku = Akkudaten{523, 1000, 870, 30.0};
+        });
         m_ablauf = std::make_unique<KabelAblauf>(m_zugriff, std::chrono::milliseconds(10));
         m_ansicht = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_ansicht->show();
@@ -226,14 +233,14 @@ private Q_SLOTS:
 
     void ganzerAblaufBisFertig() {
         Testdienst dienst;
-        m_zugriff->setGeraete({QStringLiteral("udid-1")});
+        m_zugriff->einstellen([](auto& a) { a.geraete = QStringList{QStringLiteral("udid-1")}; });
         m_ablauf->linkOeffnen(dienst.link());
         QTRY_COMPARE_WITH_TIMEOUT(meldung(), fertigText, 10000);
         QCOMPARE(kind<Einzeiler>("untertitel")->text(), QStringLiteral("Für Testwerkstatt · 127.0.0.1"));
         QVERIFY(sichtbar("raster"));
         QCOMPARE(rasterTexte(*m_ansicht).value(0), QStringLiteral("Gerät=iPhone14,5 · iOS 17.4.1"));
         QCOMPARE(kind<SymbolBild>("meldungSymbol")->symbol(), Symbol::erledigt);
-        QCOMPARE(m_zugriff->entkoppelt.load(), 1);
+        QCOMPARE(m_zugriff->anzahl(QStringLiteral("entkoppeln")), 1);
         pruefeNichtsAbgeschnitten(*m_ansicht);
     }
 
@@ -263,8 +270,9 @@ private Q_SLOTS:
 
     void erneutVersuchenStartetDieSucheNeu() {
         Testdienst dienst;
-        m_zugriff->setGeraete({QStringLiteral("udid-1")});
-        m_zugriff->setDaten(std::unexpected(Fehler(ZugriffFehler::lesen(kurzerFehler))));
+        m_zugriff->einstellen([](auto& a) { a.geraete = QStringList{QStringLiteral("udid-1")}; });
+        m_zugriff->einstellen(
+            [&](auto& a) { a.geraetedaten = std::unexpected(Fehler(ZugriffFehler::lesen(kurzerFehler))); });
         m_ansicht->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_ansicht.get()));
         m_ablauf->linkOeffnen(dienst.link());
@@ -272,13 +280,13 @@ private Q_SLOTS:
         QCOMPARE(meldung(), kurzerFehler);
         auto* knopf = kind<QPushButton>("erneutVersuchen");
         QCOMPARE(knopf->text(), QStringLiteral("Erneut versuchen"));
-        QCOMPARE(m_zugriff->gelesen.load(), 1);
+        QCOMPARE(m_zugriff->anzahl(QStringLiteral("geraetedatenLesen")), 1);
 
         // It takes the focus when it appears, so Return presses it.
         QTRY_COMPARE(QApplication::focusWidget(), knopf);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(m_ablauf->schritt(), Schritt::wartetAufGeraet());
-        QTRY_COMPARE_WITH_TIMEOUT(m_zugriff->gelesen.load(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_zugriff->anzahl(QStringLiteral("geraetedatenLesen")), 2, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(sichtbar("erneutVersuchen"), 10000);
         QCOMPARE(dienst.anzahl("GET"), 1);
     }

@@ -1,4 +1,5 @@
 // The application shell in process: link delivery, the closed window, and the per-user socket.
+#include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Widgettest.h"
 #include "app/Einzelinstanz.h"
@@ -14,7 +15,7 @@
 #include <future>
 
 using namespace kabel;
-using kabel::test::StubZugriff;
+using kabel::test::FakeZugriff;
 using kabel::test::Testdienst;
 
 namespace {
@@ -53,7 +54,7 @@ private Q_SLOTS:
         Testdienst dienst;
         Einzelinstanz instanz(m_name);
         QVERIFY(instanz.starten());
-        KabelApp app(std::make_shared<StubZugriff>());
+        KabelApp app(std::make_shared<FakeZugriff>());
         app.bedienen(instanz);
         app.fensterZeigen();
         QVERIFY(QTest::qWaitForWindowExposed(&app.fenster()));
@@ -80,7 +81,7 @@ private Q_SLOTS:
     void ohneLinkWirdNurDasFensterGezeigt() {
         Einzelinstanz instanz(m_name);
         QVERIFY(instanz.starten());
-        KabelApp app(std::make_shared<StubZugriff>());
+        KabelApp app(std::make_shared<FakeZugriff>());
         app.bedienen(instanz);
         QVERIFY(!app.fenster().isVisible());
         auto erledigt = weitergebenImHintergrund(m_name, std::nullopt);
@@ -91,7 +92,7 @@ private Q_SLOTS:
 
     // The Mac delivers links as file-open events on the application object.
     void dateiOeffnenEreignisIstEinLink() {
-        KabelApp app(std::make_shared<StubZugriff>());
+        KabelApp app(std::make_shared<FakeZugriff>());
         QFileOpenEvent ereignis{QUrl(fremderLink)};
         QCoreApplication::sendEvent(qApp, &ereignis);
         QCOMPARE(app.ablauf().schritt().fall(), Schritt::Fall::linkUngueltig);
@@ -99,7 +100,7 @@ private Q_SLOTS:
     }
 
     void fensterTitel() {
-        KabelApp app(std::make_shared<StubZugriff>());
+        KabelApp app(std::make_shared<FakeZugriff>());
         QCOMPARE(app.fenster().windowTitle(), QStringLiteral("Sondit Kabel"));
         QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
     }

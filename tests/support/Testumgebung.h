@@ -28,14 +28,19 @@ private:
 
 } // namespace kabel::test
 
-// Like QTEST_GUILESS_MAIN, with an isolated environment that exists before the application object.
-#define KABEL_TEST_MAIN(Klasse)                                                                              \
+// Like QTEST_MAIN, with an isolated environment that exists before the application object, and
+// the offscreen platform unless one is chosen.
+#define KABEL_TEST_MAIN_MIT(Anwendung, Klasse)                                                               \
     int main(int argc, char** argv) {                                                                        \
         kabel::test::Testumgebung umgebung;                                                                  \
-        QCoreApplication app(argc, argv);                                                                    \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
+        Anwendung app(argc, argv);                                                                           \
         app.setOrganizationName(QStringLiteral("Sondit-Test"));                                              \
         app.setApplicationName(QStringLiteral(#Klasse));                                                     \
         Klasse test;                                                                                         \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&test, argc, argv);                                                              \
     }
+
+#define KABEL_TEST_MAIN(Klasse) KABEL_TEST_MAIN_MIT(QCoreApplication, Klasse)
