@@ -63,13 +63,13 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
     }
     schreiben(m_ziel, std::move(ziel));
     // The step stays as it is until Werkora has answered.
-    QMetaObject::invokeMethod(this, &KabelAblauf::sitzungLaden, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, nummer = m_linkNummer] { sitzungLaden(nummer); }, Qt::QueuedConnection);
 }
 
-void KabelAblauf::sitzungLaden() {
-    if (!m_ziel)
+void KabelAblauf::sitzungLaden(quint64 nummer) {
+    if (!m_ziel || !istAktuell(nummer))
         return;
-    const quint64 nummer = m_linkNummer;
     QNetworkReply* reply = werkoraClient().get(werkoraAnfrage(*m_ziel));
     connect(reply, &QNetworkReply::finished, this, [this, reply, nummer] {
         const Antwort antwort = antwortLesen(*reply);

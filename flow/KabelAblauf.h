@@ -86,7 +86,9 @@ private:
     }
     void schrittSetzen(Schritt schritt) { schreiben(m_schritt, std::move(schritt)); }
 
-    void sitzungLaden();
+    // The workshop lookup for link `nummer`; a lookup whose link was replaced before it ran does
+    // nothing, so a one-time link is never asked for twice.
+    void sitzungLaden(quint64 nummer);
     void auslesen(const QString& udid);
     void senden();
     void berichtSenden(QUrl ziel, QString version, Geraetedaten geraet);

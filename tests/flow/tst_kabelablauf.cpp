@@ -30,6 +30,7 @@ private Q_SLOTS:
     void abfrage();
     void dienstNichtErreichbar();
     void spaeteAntwortAendertNichts();
+    void zweiLinksKurzNacheinander();
     void abgelehnterLinkBeendetGeraetesuche();
 
 private:
@@ -234,6 +235,20 @@ void TestKabelAblauf::spaeteAntwortAendertNichts() {
     QVERIFY(!ablauf.werkstatt());
     QCOMPARE(ablauf.ziel(), std::optional<QUrl>(neu.adresse()));
     QCOMPARE(m_geraet->anzahl(QStringLiteral("geraete")), 0);
+}
+
+// Two links within one event-loop turn: the one-time link of the second is asked exactly once,
+// and the first, already replaced, not at all.
+void TestKabelAblauf::zweiLinksKurzNacheinander() {
+    Testdienst erster;
+    Testdienst zweiter;
+    KabelAblauf ablauf(m_geraet);
+    ablauf.linkOeffnen(erster.link());
+    ablauf.linkOeffnen(zweiter.link());
+    QTRY_COMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
+    QTest::qWait(100); // a second lookup would be under way by now
+    QCOMPARE(zweiter.anzahl("GET"), 1);
+    QCOMPARE(erster.anzahl("GET"), 0);
 }
 
 void TestKabelAblauf::abgelehnterLinkBeendetGeraetesuche() {
