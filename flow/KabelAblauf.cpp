@@ -124,12 +124,17 @@ void KabelAblauf::senden() {
     schrittSetzen(Schritt::sendet());
     const QString version = QString::fromUtf8(konfiguration::programmVersion);
     QMetaObject::invokeMethod(
-        this, [this, ziel = *m_ziel, version, geraet = *m_geraet] { berichtSenden(ziel, version, geraet); },
+        this,
+        [this, nummer = m_linkNummer, ziel = *m_ziel, version, geraet = *m_geraet] {
+            berichtSenden(nummer, ziel, version, geraet);
+        },
         Qt::QueuedConnection);
 }
 
-void KabelAblauf::berichtSenden(QUrl ziel, QString version, Geraetedaten geraet) {
-    const quint64 nummer = m_linkNummer;
+void KabelAblauf::berichtSenden(quint64 nummer, QUrl ziel, QString version, Geraetedaten geraet) {
+    // A newer link has cleared this reading's data already; nothing is sent for it.
+    if (!istAktuell(nummer))
+        return;
     const std::expected<QByteArray, QString> body =
         berichtKodieren(Paket{programmText(version), std::move(geraet), m_akku, m_panic});
     if (!body) {

@@ -91,7 +91,7 @@ private:
     void sitzungLaden(quint64 nummer);
     void auslesen(const QString& udid);
     void senden();
-    void berichtSenden(QUrl ziel, QString version, Geraetedaten geraet);
+    void berichtSenden(quint64 nummer, QUrl ziel, QString version, Geraetedaten geraet);
     void berichtAngenommen();
     // Whether an outcome that belongs to link `nummer` may still change anything.
     bool istAktuell(quint64 nummer) const { return nummer == m_linkNummer; }

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void berichtAbgelehnt();
     void spaeteLesungVerworfen();
     void spaeterBerichtVerworfen();
+    void neuerLinkVorDemSenden();
     void fensterBleibtBedienbar();
 
 private:
@@ -328,6 +329,35 @@ void TestGeraetephase::spaeterBerichtVerworfen() {
     QCOMPARE(ankuendigungen.count(), 0);
     QCOMPARE(ablauf.schritt().fall(), Schritt::Fall::linkUngueltig);
     QCOMPARE(m_geraet->anzahl(QStringLiteral("entkoppeln")), 0);
+}
+
+// A link that arrives between the published reading and the request: nothing is sent, neither
+// the old reading nor the data the new link has already cleared.
+void TestGeraetephase::neuerLinkVorDemSenden() {
+    m_geraet->einstellen([](auto& a) {
+        a.geraete = QStringList{udid};
+        a.gekoppelt = true;
+    });
+    Testdienst dienst;
+    KabelAblauf ablauf(m_geraet, kurz);
+    bool geoeffnet = false;
+    connect(&ablauf, &KabelAblauf::wirdGeaendert, this, [&] {
+        // Runs once the announced value is stored, and before anything senden queues after it.
+        QMetaObject::invokeMethod(
+            this,
+            [&] {
+                if (!geoeffnet && ablauf.schritt() == Schritt::sendet()) {
+                    geoeffnet = true;
+                    ablauf.linkOeffnen(QUrl(QStringLiteral("sondit-kabel://lesen")));
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    starten(ablauf, dienst);
+    QTRY_VERIFY(geoeffnet);
+    QTest::qWait(200); // a request would reach the service within this time
+    QCOMPARE(dienst.anzahl("POST"), 0);
+    QCOMPARE(ablauf.schritt().fall(), Schritt::Fall::linkUngueltig);
 }
 
 // A phone that never answers blocks a background thread, never the event loop.
