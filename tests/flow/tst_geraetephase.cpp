@@ -317,8 +317,11 @@ void TestGeraetephase::spaeterBerichtVerworfen() {
     Testdienst dienst;
     dienst.setAntwort("POST", Antwort{200, "{}", "application/json", {}, false});
     KabelAblauf ablauf(m_geraet, kurz);
+    m_geraet->anhalten(QStringLiteral("panicLogsLesen"));
     starten(ablauf, dienst);
+    QTRY_COMPARE(m_geraet->wartende(), 1);
     dienst.setZurueckhalten(true);
+    m_geraet->freigeben(QStringLiteral("panicLogsLesen"));
     QTRY_COMPARE(dienst.anzahl("POST"), 1);
 
     ablauf.linkOeffnen(QUrl(QStringLiteral("sondit-kabel://lesen")));
