@@ -45,6 +45,18 @@ QLabel* umbrechenderText(int pixel, QWidget* parent) {
     return label;
 }
 
+// A message or progress row: the symbol at the top left, then a wrapping 13-pixel text.
+QLabel* zeileMitSymbol(QWidget* zeile, QWidget* symbol, int abstand, const QString& textName) {
+    auto* layout = new QHBoxLayout(zeile);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(abstand);
+    layout->addWidget(symbol, 0, Qt::AlignTop);
+    QLabel* text = umbrechenderText(13, zeile);
+    text->setObjectName(textName);
+    layout->addWidget(text, 1);
+    return text;
+}
+
 void sekundaer(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, farbeFuer(Farbrolle::sekundaer, QApplication::palette()));
@@ -93,27 +105,15 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
 
     m_meldung = new QWidget(panel);
     m_meldung->setObjectName(QStringLiteral("meldung"));
-    auto* meldungLayout = new QHBoxLayout(m_meldung);
-    meldungLayout->setContentsMargins(0, 0, 0, 0);
-    meldungLayout->setSpacing(10);
     m_meldungSymbol = new SymbolBild(16, m_meldung);
     m_meldungSymbol->setObjectName(QStringLiteral("meldungSymbol"));
-    meldungLayout->addWidget(m_meldungSymbol, 0, Qt::AlignTop);
-    m_meldungText = umbrechenderText(13, m_meldung);
-    m_meldungText->setObjectName(QStringLiteral("meldungText"));
-    meldungLayout->addWidget(m_meldungText, 1);
+    m_meldungText = zeileMitSymbol(m_meldung, m_meldungSymbol, 10, QStringLiteral("meldungText"));
 
     m_fortschritt = new QWidget(panel);
     m_fortschritt->setObjectName(QStringLiteral("fortschritt"));
-    auto* fortschrittLayout = new QHBoxLayout(m_fortschritt);
-    fortschrittLayout->setContentsMargins(0, 0, 0, 0);
-    fortschrittLayout->setSpacing(12);
     m_spinner = new Spinner(m_fortschritt);
     m_spinner->setObjectName(QStringLiteral("spinner"));
-    fortschrittLayout->addWidget(m_spinner, 0, Qt::AlignTop);
-    m_fortschrittText = umbrechenderText(13, m_fortschritt);
-    m_fortschrittText->setObjectName(QStringLiteral("fortschrittText"));
-    fortschrittLayout->addWidget(m_fortschrittText, 1);
+    m_fortschrittText = zeileMitSymbol(m_fortschritt, m_spinner, 12, QStringLiteral("fortschrittText"));
 
     m_raster = new QWidget(panel);
     m_raster->setObjectName(QStringLiteral("raster"));

@@ -2,6 +2,7 @@
 #include "KabelApp.h"
 #include "Signale.h"
 #include "device/Werkzeuglauf.h"
+#include "flow/Konfiguration.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -20,7 +21,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Sondit"));
     QApplication::setApplicationName(QStringLiteral("Sondit Kabel"));
-    QApplication::setApplicationVersion(QStringLiteral(KABEL_VERSION));
+    QApplication::setApplicationVersion(QString::fromUtf8(kabel::konfiguration::programmVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("sondit-kabel"));
 
     // The desktop starts "sondit-kabel <link>"; on the Mac links come as file-open events.

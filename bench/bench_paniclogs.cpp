@@ -3,6 +3,7 @@
 // reads, validates and cuts the same files in place. Each phase runs in a fresh process so its
 // peak RSS is its own.
 #include "Berichte.h"
+#include "Messung.h"
 #include "device/Libimobiledevice.h"
 #include "device/Paniktext.h"
 #include "fakes/FakeWerkzeuge.h"
@@ -19,6 +20,7 @@
 
 using namespace kabel;
 using kabel::bench::bericht;
+using kabel::bench::median;
 using kabel::bench::zeichenProBericht;
 
 namespace {
@@ -29,11 +31,6 @@ double spitzeMiB() {
     rusage nutzung{};
     getrusage(RUSAGE_SELF, &nutzung);
     return double(nutzung.ru_maxrss) / 1024.0; // kB on Linux
-}
-
-double median(std::vector<double> werte) {
-    std::sort(werte.begin(), werte.end());
-    return werte[werte.size() / 2];
 }
 
 void ausgeben(const char* name, const std::vector<double>& ms, qint64 bytes, std::size_t behalten) {

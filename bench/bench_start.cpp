@@ -2,6 +2,7 @@
 // that answer at once, next to a shell script that makes the same tool calls and the same GET
 // and POST with curl. Both run in turns in one process, so the machine's load hits both alike.
 #include "Buehne.h"
+#include "Messung.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 
@@ -13,15 +14,11 @@
 #include <cstdio>
 
 using namespace kabel::test;
+using kabel::bench::median;
 
 namespace {
 
 constexpr int durchlaeufe = 9;
-
-double median(std::vector<double> werte) {
-    std::sort(werte.begin(), werte.end());
-    return werte[werte.size() / 2];
-}
 
 // Milliseconds from start to the POST at the service; the process is then ended.
 double messen(Testdienst& dienst, QProcess& prozess, const std::function<void()>& start) {

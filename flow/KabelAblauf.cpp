@@ -1,6 +1,5 @@
 #include "KabelAblauf.h"
 
-#include "Konfiguration.h"
 #include "Lesung.h"
 #include "Linkpruefung.h"
 #include "Suchlauf.h"
@@ -8,6 +7,7 @@
 #include "Werkoraclient.h"
 #include "Werkstattantwort.h"
 #include "device/Libimobiledevice.h"
+#include "flow/Konfiguration.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>

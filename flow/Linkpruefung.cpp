@@ -1,6 +1,6 @@
 #include "Linkpruefung.h"
 
-#include "Konfiguration.h"
+#include "flow/Konfiguration.h"
 
 #include <QUrlQuery>
 #include <algorithm>

@@ -34,8 +34,7 @@ bool anfrageLesen(QByteArray& puffer, Anfrage& anfrage) {
     return true;
 }
 
-} // namespace
-
+// The reason phrase of the status line.
 QByteArray statusText(int status) {
     switch (status) {
     case 200:
@@ -58,6 +57,8 @@ QByteArray statusText(int status) {
         return "Status";
     }
 }
+
+} // namespace
 
 Testdienst::Testdienst(QObject* parent) : QObject(parent) {
     m_antwort = [](const Anfrage& anfrage) {

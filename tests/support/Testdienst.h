@@ -68,7 +68,4 @@ private:
     QList<std::function<void()>> m_zurueckgehalten;
 };
 
-// The status line text for a status code.
-QByteArray statusText(int status);
-
 } // namespace kabel::test
