@@ -1,7 +1,7 @@
 #include "Einzelinstanz.h"
 #include "KabelApp.h"
 #include "Signale.h"
-#include "device/Werkzeuglauf.h"
+#include "device/Prozesslaeufer.h"
 #include "flow/Konfiguration.h"
 
 #include <QApplication>

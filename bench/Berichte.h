@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/Paniktext.h"
+#include "device/Panicdatei.h"
 
 #include <QByteArray>
 #include <QStringBuilder>
@@ -35,8 +35,7 @@ inline QByteArray bericht(int nummer) {
         ++zeichen;
     }
     // Trim the last line so the report holds exactly zeichenProBericht clusters.
-    const std::string s = text.toStdString();
-    return text.left(qsizetype(graphemePraefix(s, zeichenProBericht)));
+    return QByteArray::fromStdString(*panicText(text, zeichenProBericht));
 }
 
 } // namespace kabel::bench

@@ -37,13 +37,12 @@ std::pair<double, double> verbrauch(qint64 pid) {
 int main(int argc, char** argv) {
     Testumgebung umgebung;
     QCoreApplication app(argc, argv);
-    FakeWerkzeuge werkzeuge;
-    werkzeuge.iphoneVoreinstellen();
+    Buehne buehne;
+    buehne.iphone();
     for (int i = 1; i <= 12; ++i)
-        werkzeuge.crashDateiSetzen(
-            QStringLiteral("panic-full-2024-06-%1-000000.000.ips").arg(i, 2, 10, QLatin1Char('0')),
-            kabel::bench::bericht(i));
-    Buehne buehne(werkzeuge);
+        buehne.datei(QStringLiteral("idevicecrashreport -u %1 -k DIR").arg(Buehne::udid()),
+                     QStringLiteral("panic-full-2024-06-%1-000000.000.ips").arg(i, 2, 10, QLatin1Char('0')),
+                     kabel::bench::bericht(i));
     Buehne::kopplungEntfernenSetzen(false);
     Testdienst dienst;
     QSignalSpy angefragt(&dienst, &Testdienst::angefragt);

@@ -3,16 +3,17 @@
 // reads, validates and cuts the same files in place. Each phase runs in a fresh process so its
 // peak RSS is its own.
 #include "Berichte.h"
+#include "Buehne.h"
 #include "Messung.h"
 #include "device/Libimobiledevice.h"
-#include "device/Paniktext.h"
-#include "fakes/FakeWerkzeuge.h"
+#include "device/Panicdatei.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
@@ -48,7 +49,7 @@ int werkzeugPhase(const QString& bin) {
     for (int i = 0; i < wiederholungen; ++i) {
         QElapsedTimer uhr;
         uhr.start();
-        const QList<PanicLog> logs = zugriff.panicLogsLesen(kabel::test::FakeWerkzeuge::standardUdid());
+        const QList<PanicLog> logs = zugriff.panicLogsLesen(kabel::test::Buehne::udid());
         ms.push_back(double(uhr.nsecsElapsed()) / 1e6);
         behalten = 0;
         for (const PanicLog& log : logs)
@@ -56,9 +57,8 @@ int werkzeugPhase(const QString& bin) {
         if (logs.size() != 10)
             std::printf("unexpected: %lld logs\n", static_cast<long long>(logs.size()));
     }
-    for (const QFileInfo& info :
-         QDir(bin + u"../szenario/crash").entryInfoList({QStringLiteral("panic*")}, QDir::Files))
-        bytes += info.size();
+    for (int i = 0; i < 10; ++i)
+        bytes += bericht(i).size(); // what the tool copied
     ausgeben("panicLogsLesen (fake tool)", ms, bytes, behalten);
     return 0;
 }
@@ -80,9 +80,8 @@ int schleifenPhase(const QString& crash) {
                 continue;
             const QByteArray inhalt = datei.readAll();
             bytes += inhalt.size();
-            const std::string_view text(inhalt.constData(), std::size_t(inhalt.size()));
-            if (istGueltigesUtf8(text))
-                texte.emplace_back(text.substr(0, graphemePraefix(text, 2'000'000)));
+            if (auto text = panicText(inhalt))
+                texte.push_back(std::move(*text));
         }
         ms.push_back(double(uhr.nsecsElapsed()) / 1e6);
         behalten = 0;
@@ -103,22 +102,28 @@ int main(int argc, char** argv) {
     if (argumente.size() == 3 && argumente[1] == u"--schleife")
         return schleifenPhase(argumente[2]);
 
-    kabel::test::FakeWerkzeuge fakes;
-    if (!fakes.gueltig())
+    // The same ten reports for both phases: copied by the fake tool, and lying in a directory.
+    kabel::test::Buehne buehne;
+    QTemporaryDir crash;
+    if (!buehne.gueltig() || !crash.isValid())
         return 1;
-    fakes.iphoneVoreinstellen();
-    fakes.entfernen(QStringLiteral("crash"));
-    for (int i = 0; i < 10; ++i)
-        fakes.crashDateiSetzen(QStringLiteral("panic-full-2024-05-%1-081530.000.ips").arg(10 + i),
-                               bericht(i));
-    fakes.crashDateiSetzen(QStringLiteral("JetsamEvent-2024-05-20-093012.ips"), "{}\n");
+    buehne.iphone();
+    const QString kopieren =
+        QStringLiteral("idevicecrashreport -u %1 -k DIR").arg(kabel::test::Buehne::udid());
+    for (int i = 0; i < 10; ++i) {
+        const QString name = QStringLiteral("panic-full-2024-05-%1-081530.000.ips").arg(10 + i);
+        buehne.datei(kopieren, name, bericht(i));
+        QFile datei(crash.filePath(name));
+        if (!datei.open(QIODevice::WriteOnly) || datei.write(bericht(i)) < 0)
+            return 1;
+    }
     std::printf("ten reports of %lld characters each; %d runs per phase, each phase in its own process\n",
                 static_cast<long long>(zeichenProBericht), wiederholungen);
     std::fflush(stdout);
 
     for (const auto& [schalter, pfad] :
-         {std::pair{QStringLiteral("--schleife"), QString(fakes.szenario() + u"/crash")},
-          std::pair{QStringLiteral("--werkzeug"), fakes.binVerzeichnis()}}) {
+         {std::pair{QStringLiteral("--schleife"), crash.path()},
+          std::pair{QStringLiteral("--werkzeug"), buehne.werkzeugVerzeichnis()}}) {
         QProcess phase;
         phase.setProcessChannelMode(QProcess::ForwardedChannels);
         phase.start(QCoreApplication::applicationFilePath(), {schalter, pfad});

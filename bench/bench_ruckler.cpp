@@ -1,13 +1,15 @@
 // The longest stall of the UI thread during a whole check whose tools each take 300 ms: a 1 ms
 // timer on the UI thread records the largest gap between its ticks.
+#include "Buehne.h"
+#include "Schrittvergleich.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "device/Libimobiledevice.h"
-#include "fakes/FakeWerkzeuge.h"
 #include "flow/KabelAblauf.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 
@@ -17,12 +19,11 @@ using namespace kabel::test;
 int main(int argc, char** argv) {
     Testumgebung umgebung;
     QCoreApplication app(argc, argv);
-    FakeWerkzeuge werkzeuge;
-    werkzeuge.iphoneVoreinstellen();
-    for (const QString& name : FakeWerkzeuge::werkzeugNamen())
-        werkzeuge.dauerSetzen(name, 0.3);
+    Buehne buehne;
+    buehne.iphone();
+    buehne.dauer({}, 0.3);
     Testdienst dienst;
-    KabelAblauf ablauf(std::make_shared<Libimobiledevice>(werkzeuge.werkzeugVerzeichnisse()));
+    KabelAblauf ablauf(std::make_shared<Libimobiledevice>(QStringList{buehne.werkzeugVerzeichnis()}));
 
     QElapsedTimer uhr;
     qint64 letzter = 0, laengste = 0;
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
 
     std::printf("UI thread during a check with 300 ms tools (%.1f s in all)\n",
                 double(uhr.elapsed()) / 1000.0);
-    std::printf("  step at the end     %s\n", fallName(ablauf.schritt().fall()));
+    std::printf("  step at the end     %s\n", QTest::toString(ablauf.schritt()));
     std::printf("  longest stall       %6.2f ms   (target <= 16 ms; 1 ms timer)\n", double(laengste) / 1e6);
     return 0;
 }

@@ -38,10 +38,9 @@ double messen(Testdienst& dienst, QProcess& prozess, const std::function<void()>
 int main(int argc, char** argv) {
     Testumgebung umgebung;
     QCoreApplication app(argc, argv);
-    FakeWerkzeuge werkzeuge;
-    werkzeuge.iphoneVoreinstellen();
-    Buehne buehne(werkzeuge);
-    if (!werkzeuge.gueltig() || !buehne.gueltig()) {
+    Buehne buehne;
+    buehne.iphone();
+    if (!buehne.gueltig()) {
         std::fprintf(stderr, "staging failed\n");
         return 1;
     }
@@ -62,7 +61,7 @@ int main(int argc, char** argv) {
             Testdienst dienst;
             QProcess skript;
             skript.setProgram(QStringLiteral("bash"));
-            skript.setArguments({QStringLiteral(KABEL_SKRIPT), werkzeuge.binVerzeichnis(),
+            skript.setArguments({QStringLiteral(KABEL_SKRIPT), buehne.werkzeugVerzeichnis(),
                                  dienst.adresse().toString(QUrl::FullyEncoded)});
             skriptMs.push_back(messen(dienst, skript, [&] { skript.start(); }));
         }

@@ -1,21 +1,149 @@
 #include "Libimobiledevice.h"
 
+#include "Akkuantwort.h"
+#include "Geraeteliste.h"
+#include "Infowert.h"
+#include "Kopplungsantwort.h"
+#include "Panicauswahl.h"
+#include "Panicdatei.h"
+#include "Prozesslaeufer.h"
 #include "Ressourcen.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QUuid>
 
 namespace kabel {
 
-Libimobiledevice::Libimobiledevice() : m_verzeichnisse(werkzeugVerzeichnisse()) {}
+namespace {
 
-Libimobiledevice::Libimobiledevice(QStringList verzeichnisse) : m_verzeichnisse(std::move(verzeichnisse)) {}
+const QString idevicepair = QStringLiteral("idevicepair");
+const QString ideviceinfo = QStringLiteral("ideviceinfo");
+const QString idevicecrashreport = QStringLiteral("idevicecrashreport");
+
+// The private directory the crash tool copies into; removed on every way out of panicLogsLesen.
+class Arbeitsverzeichnis {
+public:
+    Arbeitsverzeichnis()
+        : m_pfad(QDir::tempPath() + u"/sondit-kabel-" +
+                 QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()) {
+        // Panic reports are private: only this user may look into the directory. A failure is
+        // ignored; the tool then copies nothing and the list stays empty.
+        QDir().mkpath(QDir::tempPath());
+        QDir().mkdir(m_pfad, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    ~Arbeitsverzeichnis() { QDir(m_pfad).removeRecursively(); }
+    Arbeitsverzeichnis(const Arbeitsverzeichnis&) = delete;
+    Arbeitsverzeichnis& operator=(const Arbeitsverzeichnis&) = delete;
+
+    QString pfad() const { return QDir::toNativeSeparators(m_pfad); }
+
+    // Every entry at every depth, hidden ones included; links are listed, not followed.
+    QStringList eintraege() const {
+        QStringList pfade;
+        QDirIterator it(m_pfad, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            pfade.append(it.next());
+        return pfade;
+    }
+
+private:
+    QString m_pfad;
+};
+
+} // namespace
+
+Libimobiledevice::Libimobiledevice() : Libimobiledevice(werkzeugVerzeichnisse()) {}
+
+Libimobiledevice::Libimobiledevice(QStringList verzeichnisse)
+    : m_laeufer(std::make_shared<Prozesslaeufer>(std::move(verzeichnisse))) {}
+
+Libimobiledevice::Libimobiledevice(std::shared_ptr<const Werkzeuglaeufer> laeufer)
+    : m_laeufer(std::move(laeufer)) {}
 
 QStringList Libimobiledevice::werkzeugVerzeichnisse() {
     QStringList verzeichnisse;
-    // The app's own copies first: a tool missing there means a damaged installation.
     if (const auto ressourcen = ressourcenVerzeichnis())
-        verzeichnisse.append(*ressourcen + u"/bin/");
-    verzeichnisse.append(QStringLiteral("/opt/homebrew/bin/"));
-    verzeichnisse.append(QStringLiteral("/usr/local/bin/"));
+        verzeichnisse.append(*ressourcen + u"/bin");
+    verzeichnisse.append(QStringLiteral("/opt/homebrew/bin"));
+    verzeichnisse.append(QStringLiteral("/usr/local/bin"));
     return verzeichnisse;
+}
+
+Ergebnis<QStringList> Libimobiledevice::geraete() const {
+    const auto lauf = m_laeufer->ausfuehren(QStringLiteral("idevice_id"), {QStringLiteral("-l")});
+    if (!lauf)
+        return std::unexpected(lauf.error());
+    return geraeteAusListe(*lauf);
+}
+
+bool Libimobiledevice::istGekoppelt(const QString& udid) const {
+    // With no pair record on this computer, "validate" itself brings up the trust dialog.
+    const auto lauf =
+        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")});
+    return lauf && gekoppeltLaut(*lauf);
+}
+
+Ergebnis<void> Libimobiledevice::koppeln(const QString& udid) const {
+    const auto lauf =
+        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("pair")});
+    if (!lauf)
+        return std::unexpected(lauf.error());
+    if (lauf->status != 0)
+        return std::unexpected(ZugriffFehler::nichtGekoppelt());
+    return {};
+}
+
+void Libimobiledevice::entkoppeln(const QString& udid) const {
+    (void)m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("unpair")});
+}
+
+std::optional<QString> Libimobiledevice::infoWert(const QString& schluessel, const QString& udid) const {
+    const auto lauf =
+        m_laeufer->ausfuehren(ideviceinfo, {QStringLiteral("-u"), udid, QStringLiteral("-k"), schluessel});
+    return lauf ? infoWertAusAntwort(*lauf) : std::nullopt;
+}
+
+Ergebnis<Geraetedaten> Libimobiledevice::geraetedatenLesen(const QString& udid) const {
+    std::optional<QString> produkt = infoWert(QStringLiteral("ProductType"), udid);
+    if (!produkt)
+        return std::unexpected(ZugriffFehler::lesen(
+            QStringLiteral("Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.")));
+    Geraetedaten daten;
+    daten.produkt = std::move(*produkt);
+    daten.ios = infoWert(QStringLiteral("ProductVersion"), udid);
+    daten.seriennummer = infoWert(QStringLiteral("SerialNumber"), udid);
+    daten.imei = infoWert(QStringLiteral("InternationalMobileEquipmentIdentity"), udid);
+    daten.imei2 = infoWert(QStringLiteral("InternationalMobileEquipmentIdentity2"), udid);
+    daten.aktivierung = infoWert(QStringLiteral("ActivationState"), udid);
+    return daten;
+}
+
+std::optional<Akkudaten> Libimobiledevice::akkudatenLesen(const QString& udid) const {
+    const auto lauf = m_laeufer->ausfuehren(
+        QStringLiteral("idevicediagnostics"),
+        {QStringLiteral("-u"), udid, QStringLiteral("ioregentry"), QStringLiteral("AppleSmartBattery")});
+    return lauf ? akkudatenAusAntwort(*lauf) : std::nullopt;
+}
+
+QList<PanicLog> Libimobiledevice::panicLogsLesen(const QString& udid) const {
+    const Arbeitsverzeichnis verzeichnis;
+    const auto lauf = m_laeufer->ausfuehren(
+        idevicecrashreport, {QStringLiteral("-u"), udid, QStringLiteral("-k"), QStringLiteral("-f"),
+                             QStringLiteral("panic"), verzeichnis.pfad()});
+    // The 1.3.0 tool (Debian 12) has no -f: it takes "-f" for the directory, prints its usage and
+    // exits 0 without copying anything. Then fetch every report without the filter; only the
+    // panic files below are ever opened. "-k" always stays: the reports remain on the phone.
+    if (lauf && lauf->ausgabe.startsWith("Usage:") && verzeichnis.eintraege().isEmpty())
+        (void)m_laeufer->ausfuehren(idevicecrashreport,
+                                    {QStringLiteral("-u"), udid, QStringLiteral("-k"), verzeichnis.pfad()});
+
+    QList<PanicLog> logs;
+    for (const QString& pfad : panicKandidatenWaehlen(verzeichnis.eintraege()))
+        if (auto log = panicLogLesen(pfad))
+            logs.append(std::move(*log));
+    return logs;
 }
 
 } // namespace kabel

@@ -1,30 +1,26 @@
 #pragma once
 
 #include "Geraetezugriff.h"
+#include "Werkzeuglaeufer.h"
 
-#include <QByteArray>
 #include <QStringList>
-#include <optional>
+#include <memory>
 
 namespace kabel {
 
-// Exit status and everything a tool wrote to its standard output. Standard error is never kept.
-struct Werkzeugergebnis {
-    qint32 status = 0;
-    QByteArray ausgabe;
-};
-
-// Device access through the libimobiledevice command-line tools, each run as a child process.
-// Holds only the list of directories to search: copyable, and usable from any thread. Every call
-// looks its tool up afresh, so a tool installed while the app runs is found on the next call.
+// Device access through the libimobiledevice command-line tools. Keeps no state between calls
+// beyond its runner: copyable, and usable from any thread.
 class Libimobiledevice final : public Geraetezugriff {
 public:
-    // Searches werkzeugVerzeichnisse(): the app's own resource bin/, then the two usual places.
+    // Child processes of the tools found in werkzeugVerzeichnisse().
     Libimobiledevice();
-    // Searches exactly the given directories, in order.
+    // Child processes of the tools found in exactly these directories, in this order.
     explicit Libimobiledevice(QStringList werkzeugVerzeichnisse);
+    // Every tool run goes through `laeufer`.
+    explicit Libimobiledevice(std::shared_ptr<const Werkzeuglaeufer> laeufer);
 
-    // The default places, in search order; the resource directory's bin/ only when it exists.
+    // The places searched by default: the app's own resource bin/ (when it exists), then the two
+    // usual installation directories. A tool missing from the first means a damaged installation.
     static QStringList werkzeugVerzeichnisse();
 
     Ergebnis<QStringList> geraete() const override;
@@ -35,20 +31,10 @@ public:
     std::optional<Akkudaten> akkudatenLesen(const QString& udid) const override;
     QList<PanicLog> panicLogsLesen(const QString& udid) const override;
 
-    // One value of the device's information service; none when the tool printed nothing usable.
+private:
     std::optional<QString> infoWert(const QString& schluessel, const QString& udid) const;
 
-    // The first executable candidate for the tool `name`, or none.
-    std::optional<QString> werkzeugPfad(const QString& name) const;
-    // Runs the tool and waits for it, without a time limit. Fails with `werkzeugFehlt` when the
-    // tool is not found and with StartFehler when it cannot be started; a non-zero exit status
-    // is a result, not a failure.
-    Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente) const;
-    // Tool output as text: UTF-8 with one U+FFFD per malformed sequence, white space trimmed at both ends.
-    static QString ausgabeText(const QByteArray& ausgabe);
-
-private:
-    QStringList m_verzeichnisse;
+    std::shared_ptr<const Werkzeuglaeufer> m_laeufer;
 };
 
 } // namespace kabel

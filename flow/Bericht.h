@@ -27,7 +27,4 @@ QString programmText(const QString& version);
 // null), "panic" always an array. Fails with the encoder's description (invalid UTF-8 in a text).
 std::expected<QByteArray, QString> berichtKodieren(const Paket& paket);
 
-// What to show when Werkora refuses the report: its "error" string, or a fixed text.
-QString ablehnungsgrund(const QByteArray& antwort);
-
 } // namespace kabel

@@ -1,19 +1,17 @@
 #include "KabelAblauf.h"
 
-#include "Lesung.h"
+#include "Bericht.h"
+#include "Geraetearbeiter.h"
 #include "Linkpruefung.h"
-#include "Suchlauf.h"
 #include "UiBruecke.h"
+#include "Werkoraantwort.h"
 #include "Werkoraclient.h"
-#include "Werkstattantwort.h"
 #include "device/Libimobiledevice.h"
 #include "flow/Konfiguration.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSettings>
-#include <QThread>
-#include <thread>
 
 namespace kabel {
 
@@ -26,12 +24,15 @@ const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 KabelAblauf::KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff, std::chrono::milliseconds pause,
                          QObject* parent)
     : QObject(parent), m_zugriff(zugriff ? std::move(zugriff) : std::make_shared<Libimobiledevice>()),
-      m_pause(pause), m_bruecke(std::make_shared<UiBruecke>(this)) {}
+      m_bruecke(std::make_shared<UiBruecke>(this)), m_arbeiter(Geraetearbeiter::starten()) {
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(pause);
+    connect(&m_pause, &QTimer::timeout, this, &KabelAblauf::durchgang);
+}
 
 KabelAblauf::~KabelAblauf() {
     m_bruecke->trennen();
-    if (m_suche)
-        m_suche->abbrechen();
+    m_arbeiter->anhalten();
 }
 
 bool KabelAblauf::kopplungEntfernen() const {
@@ -44,10 +45,25 @@ void KabelAblauf::setKopplungEntfernen(bool an) {
     einstellungen.sync();
 }
 
+void KabelAblauf::neuePruefung() {
+    ++m_pruefung;
+    m_arbeiter->ueberholen(m_pruefung);
+    m_pause.stop();
+}
+
+template <typename Arbeit, typename Weiter> void KabelAblauf::amGeraet(Arbeit arbeit, Weiter weiter) {
+    m_arbeiter->auftrag(m_pruefung, [this, zugriff = m_zugriff, bruecke = m_bruecke, pruefung = m_pruefung,
+                                     arbeit = std::move(arbeit), weiter = std::move(weiter)] {
+        // Posted to the controller, so the call is dropped should the controller be gone.
+        bruecke->posten([this, pruefung, weiter, ergebnis = arbeit(*zugriff)]() mutable {
+            if (istAktuell(pruefung))
+                weiter(std::move(ergebnis));
+        });
+    });
+}
+
 void KabelAblauf::linkOeffnen(const QUrl& link) {
-    ++m_linkNummer;
-    if (m_suche)
-        m_suche->abbrechen();
+    neuePruefung();
     schreiben(m_geraet, std::optional<Geraetedaten>());
     schreiben(m_akku, std::optional<Akkudaten>());
     schreiben(m_panic, QList<PanicLog>());
@@ -62,18 +78,19 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
         return;
     }
     schreiben(m_ziel, std::move(ziel));
-    // The step stays as it is until Werkora has answered.
+    // The step stays as it is until Werkora has answered. The lookup runs in the next turn, so
+    // of two links opened at once only the second one-time link is asked, and it only once.
     QMetaObject::invokeMethod(
-        this, [this, nummer = m_linkNummer] { sitzungLaden(nummer); }, Qt::QueuedConnection);
+        this, [this, pruefung = m_pruefung] { sitzungLaden(pruefung); }, Qt::QueuedConnection);
 }
 
-void KabelAblauf::sitzungLaden(quint64 nummer) {
-    if (!m_ziel || !istAktuell(nummer))
+void KabelAblauf::sitzungLaden(quint64 pruefung) {
+    if (!m_ziel || !istAktuell(pruefung))
         return;
     QNetworkReply* reply = werkoraClient().get(werkoraAnfrage(*m_ziel));
-    connect(reply, &QNetworkReply::finished, this, [this, reply, nummer] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, pruefung] {
         const Antwort antwort = antwortLesen(*reply);
-        if (!istAktuell(nummer))
+        if (!istAktuell(pruefung))
             return;
         if (!antwort.status) {
             schrittSetzen(Schritt::linkUngueltig(u"Werkora ist nicht erreichbar: " + antwort.fehlertext));
@@ -90,65 +107,81 @@ void KabelAblauf::sitzungLaden(quint64 nummer) {
 }
 
 void KabelAblauf::sucheStarten() {
+    neuePruefung();
     schrittSetzen(Schritt::wartetAufGeraet());
-    if (m_suche)
-        m_suche->abbrechen();
-    m_suche = Suchlauf::starten(*this);
+    m_kopplungVersucht = false;
+    durchgang();
+}
+
+// One pass of the device loop: list the devices, test the first one's trust, ask an untrusted one
+// once per attachment for the pairing, and pause before the next pass.
+void KabelAblauf::durchgang() {
+    amGeraet([](const Geraetezugriff& zugriff) { return zugriff.geraete(); },
+             [this](const Ergebnis<QStringList>& geraete) {
+                 // A failed listing (tool missing, say) counts as no device: keep waiting quietly.
+                 if (!geraete || geraete->isEmpty()) {
+                     if (m_schritt.fall() != Schritt::Fall::wartetAufGeraet)
+                         schrittSetzen(Schritt::wartetAufGeraet());
+                     m_kopplungVersucht = false;
+                     m_pause.start();
+                     return;
+                 }
+                 const QString udid = geraete->first();
+                 amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.istGekoppelt(udid); },
+                          [this, udid](bool gekoppelt) {
+                              if (gekoppelt) {
+                                  m_udid = udid;
+                                  auslesen(udid);
+                                  return;
+                              }
+                              schrittSetzen(Schritt::wartetAufVertrauen());
+                              if (m_kopplungVersucht) {
+                                  m_pause.start();
+                                  return;
+                              }
+                              // One request per attachment: the phone shows its trust dialog, and
+                              // asking again while it is up would only stack dialogs. The answer
+                              // does not matter; the next trust test tells.
+                              m_kopplungVersucht = true;
+                              amGeraet(
+                                  [udid](const Geraetezugriff& zugriff) { return zugriff.koppeln(udid); },
+                                  [this](const Ergebnis<void>&) { m_pause.start(); });
+                          });
+             });
 }
 
 void KabelAblauf::auslesen(const QString& udid) {
     schrittSetzen(Schritt::liest());
-    const quint64 nummer = m_linkNummer;
-    // The read job is never cancelled; a result for an older link is dropped when it arrives.
-    std::thread([zugriff = m_zugriff, bruecke = m_bruecke, udid, nummer, this] {
-        Leseergebnis ergebnis = geraetLesen(*zugriff, udid);
-        bruecke->posten([this, nummer, ergebnis = std::move(ergebnis)] {
-            if (!istAktuell(nummer))
-                return;
-            if (!ergebnis) {
-                schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
-                return;
-            }
-            schreiben(m_geraet, std::optional<Geraetedaten>(ergebnis->geraet));
-            schreiben(m_akku, ergebnis->akku);
-            schreiben(m_panic, ergebnis->panic);
-            schreiben(m_panicAnzahl, qint64(ergebnis->panic.size()));
-            senden();
-        });
-    }).detach();
+    const QString programm = programmText(QString::fromUtf8(konfiguration::programmVersion));
+    amGeraet([udid, programm](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm); },
+             [this](Leseergebnis ergebnis) {
+                 if (!ergebnis) {
+                     schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
+                     return;
+                 }
+                 schreiben(m_geraet, std::optional<Geraetedaten>(std::move(ergebnis->geraet)));
+                 schreiben(m_akku, std::move(ergebnis->akku));
+                 schreiben(m_panicAnzahl, qint64(ergebnis->panic.size()));
+                 schreiben(m_panic, std::move(ergebnis->panic));
+                 senden(ergebnis->bericht);
+             });
 }
 
-void KabelAblauf::senden() {
+void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht) {
     if (!m_ziel || !m_geraet)
         return;
     schrittSetzen(Schritt::sendet());
-    const QString version = QString::fromUtf8(konfiguration::programmVersion);
-    QMetaObject::invokeMethod(
-        this,
-        [this, nummer = m_linkNummer, ziel = *m_ziel, version, geraet = *m_geraet] {
-            berichtSenden(nummer, ziel, version, geraet);
-        },
-        Qt::QueuedConnection);
-}
-
-void KabelAblauf::berichtSenden(quint64 nummer, QUrl ziel, QString version, Geraetedaten geraet) {
-    // A newer link has cleared this reading's data already; nothing is sent for it.
-    if (!istAktuell(nummer))
-        return;
-    const std::expected<QByteArray, QString> body =
-        berichtKodieren(Paket{programmText(version), std::move(geraet), m_akku, m_panic});
-    if (!body) {
-        schrittSetzen(Schritt::fehler(u"Senden fehlgeschlagen: " + body.error()));
+    if (!bericht) {
+        schrittSetzen(Schritt::fehler(u"Senden fehlgeschlagen: " + bericht.error()));
         return;
     }
-
-    QNetworkRequest anfrage = werkoraAnfrage(ziel);
+    QNetworkRequest anfrage = werkoraAnfrage(*m_ziel);
     anfrage.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     anfrage.setTransferTimeout(60'000);
-    QNetworkReply* reply = werkoraClient().post(anfrage, *body);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, nummer] {
+    QNetworkReply* reply = werkoraClient().post(anfrage, *bericht);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, pruefung = m_pruefung] {
         const Antwort antwort = antwortLesen(*reply);
-        if (!istAktuell(nummer))
+        if (!istAktuell(pruefung))
             return;
         if (!antwort.status)
             schrittSetzen(Schritt::fehler(u"Senden fehlgeschlagen: " + antwort.fehlertext));
@@ -161,27 +194,25 @@ void KabelAblauf::berichtSenden(quint64 nummer, QUrl ziel, QString version, Gera
 
 void KabelAblauf::berichtAngenommen() {
     const bool entfernen = kopplungEntfernen();
-    const QString text =
-        entfernen ? QStringLiteral("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.")
-                  : QStringLiteral("An Werkora gesendet.");
-    const auto abschliessen = [this, text] {
-        schrittSetzen(Schritt::fertig(text));
+    const auto abschliessen = [this, entfernen] {
+        schrittSetzen(Schritt::fertig(
+            entfernen ? QStringLiteral("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.")
+                      : QStringLiteral("An Werkora gesendet.")));
+        // The panic texts are dropped once delivered; the count stays on show.
         schreiben(m_panic, QList<PanicLog>());
     };
     if (!entfernen || !m_udid) {
         abschliessen();
         return;
     }
-    // The removal runs off the UI thread so a phone that hangs cannot freeze the window; the step
-    // becomes fertig only once it has ended.
-    const quint64 nummer = m_linkNummer;
-    std::thread([zugriff = m_zugriff, bruecke = m_bruecke, udid = *m_udid, nummer, abschliessen, this] {
-        zugriff->entkoppeln(udid);
-        bruecke->posten([this, nummer, abschliessen] {
-            if (istAktuell(nummer))
-                abschliessen();
-        });
-    }).detach();
+    // On the device worker, so a phone that hangs cannot freeze the window; the step becomes
+    // fertig once the removal has ended.
+    amGeraet(
+        [udid = *m_udid](const Geraetezugriff& zugriff) {
+            zugriff.entkoppeln(udid);
+            return true;
+        },
+        [abschliessen](bool) { abschliessen(); });
 }
 
 } // namespace kabel

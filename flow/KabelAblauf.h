@@ -1,16 +1,16 @@
 #pragma once
 
-#include "Bericht.h"
+#include "Lesung.h"
 #include "Schritt.h"
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
 #include "device/PanicLog.h"
 
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <chrono>
 #include <memory>
@@ -18,6 +18,7 @@
 
 namespace kabel {
 
+class Geraetearbeiter;
 class UiBruecke;
 
 // The controller of a check: holds every piece of state of the check under way and moves it from
@@ -25,22 +26,22 @@ class UiBruecke;
 // written there only, so no locks exist.
 //
 // Observing: every write of a published property (schritt, ziel, werkstatt, geraet, akku, panic,
-// panicAnzahl) first emits wirdGeaendert(), then stores the value, also when the value is equal.
-// A slot connected directly therefore still sees the old values. An observer that wants the new
-// values reacts later in the same event-loop turn's aftermath: the window connects with a queued
-// connection (or a zero-timer) and redraws once per event-loop turn from the getters.
+// panicAnzahl; the panic texts themselves are only sent, never shown) first emits wirdGeaendert(),
+// then stores the value, also when the value is equal. A slot connected directly therefore still
+// sees the old values; the window redraws once per event-loop turn from the getters.
 //
-// Overlapping checks: each opened link gets a sequence number (m_linkNummer, UI thread only).
-// The lookup, the read job and the report carry the number of the link they belong to; an outcome
-// that arrives after a newer link was opened is dropped whole: it writes no property, starts no
-// device phase, sends nothing and removes no pairing.
+// Device work: every device operation runs on one worker thread, one at a time and in order; the
+// device loop itself lives here on the UI thread (a pass, then a pause timer, then the next pass).
+//
+// Superseded checks: each opened link and each start of the device phase begins a new check with
+// a new number (m_pruefung). The lookup, every device operation and the report carry the number
+// of the check they belong to. Queued device work of an older check is dropped, and an outcome
+// that arrives for an older check is dropped whole: it writes no property, starts nothing, sends
+// nothing and removes no pairing.
 class KabelAblauf : public QObject {
     Q_OBJECT
 
 public:
-    using Schritt = kabel::Schritt;
-    using Paket = kabel::Paket;
-
     static constexpr std::chrono::milliseconds standardPause{1200};
 
     // `zugriff` reaches the device (a Libimobiledevice when none is given); `pause` is the wait
@@ -55,11 +56,7 @@ public:
     const std::optional<QString>& werkstatt() const { return m_werkstatt; }
     const std::optional<Geraetedaten>& geraet() const { return m_geraet; }
     const std::optional<Akkudaten>& akku() const { return m_akku; }
-    const QList<PanicLog>& panic() const { return m_panic; }
     qint64 panicAnzahl() const { return m_panicAnzahl; }
-
-    // The UDID of the device found trusted by the device phase; never cleared. Not published.
-    const std::optional<QString>& udid() const { return m_udid; }
 
     // The stored option "kopplungEntfernen" (default true), read from and written to the
     // per-user settings at once. Not published: writing it announces nothing.
@@ -76,8 +73,6 @@ Q_SIGNALS:
     void wirdGeaendert();
 
 private:
-    class Suchlauf;
-
     // Every write of a published property: announce, then store. UI thread only.
     template <typename T> void schreiben(T& feld, T wert) {
         Q_ASSERT(QThread::currentThread() == thread());
@@ -86,21 +81,26 @@ private:
     }
     void schrittSetzen(Schritt schritt) { schreiben(m_schritt, std::move(schritt)); }
 
-    // The workshop lookup for link `nummer`; a lookup whose link was replaced before it ran does
-    // nothing, so a one-time link is never asked for twice.
-    void sitzungLaden(quint64 nummer);
+    // A new check: older device work is dropped and the device loop stops.
+    void neuePruefung();
+    // Runs `arbeit` on the device worker, then `weiter` with its result here, unless the check
+    // has been superseded meanwhile.
+    template <typename Arbeit, typename Weiter> void amGeraet(Arbeit arbeit, Weiter weiter);
+
+    void sitzungLaden(quint64 pruefung);
+    void durchgang();
     void auslesen(const QString& udid);
-    void senden();
-    void berichtSenden(quint64 nummer, QUrl ziel, QString version, Geraetedaten geraet);
+    void senden(const std::expected<QByteArray, QString>& bericht);
     void berichtAngenommen();
-    // Whether an outcome that belongs to link `nummer` may still change anything.
-    bool istAktuell(quint64 nummer) const { return nummer == m_linkNummer; }
+    bool istAktuell(quint64 pruefung) const { return pruefung == m_pruefung; }
 
     std::shared_ptr<const Geraetezugriff> m_zugriff;
-    std::chrono::milliseconds m_pause;
     std::shared_ptr<UiBruecke> m_bruecke;
-    std::shared_ptr<Suchlauf> m_suche;
-    quint64 m_linkNummer = 0;
+    std::shared_ptr<Geraetearbeiter> m_arbeiter;
+    QTimer m_pause;
+    quint64 m_pruefung = 0;
+    bool m_kopplungVersucht = false; // a pairing request was made for the phone now attached
+    std::optional<QString> m_udid;   // the phone found trusted; its pairing is removed after the report
 
     Schritt m_schritt = Schritt::ohneLink();
     std::optional<QUrl> m_ziel;
@@ -109,7 +109,6 @@ private:
     std::optional<Akkudaten> m_akku;
     QList<PanicLog> m_panic;
     qint64 m_panicAnzahl = 0;
-    std::optional<QString> m_udid;
 };
 
 } // namespace kabel

@@ -1,13 +1,17 @@
 #include "Lesung.h"
 
+#include "Bericht.h"
+
 namespace kabel {
 
-Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid) {
+Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, const QString& programm) {
     Ergebnis<Geraetedaten> geraet = zugriff.geraetedatenLesen(udid);
     if (!geraet)
         return std::unexpected(geraet.error());
-    Lesung lesung{std::move(*geraet), zugriff.akkudatenLesen(udid), {}};
+    Lesung lesung{std::move(*geraet), zugriff.akkudatenLesen(udid), {}, {}};
     lesung.panic = zugriff.panicLogsLesen(udid);
+    // Encoding ten long logs takes tens of milliseconds: done here, not on the UI thread.
+    lesung.bericht = berichtKodieren(Paket{programm, lesung.geraet, lesung.akku, lesung.panic});
     return lesung;
 }
 

@@ -2,21 +2,24 @@
 
 #include "device/Geraetezugriff.h"
 
+#include <QByteArray>
 #include <expected>
 
 namespace kabel {
 
-// What one reading of a trusted device yields.
+// What one reading of a trusted device yields, with the report already encoded from it.
 struct Lesung {
     Geraetedaten geraet;
     std::optional<Akkudaten> akku;
     QList<PanicLog> panic;
+    std::expected<QByteArray, QString> bericht; // the body to post, or the encoder's description
 };
 
 using Leseergebnis = std::expected<Lesung, Fehler>;
 
-// The read job: identity, then battery, then panic logs, one after the other. A failed identity
-// read ends the job at once; nothing else is read then. Blocks for the tools' whole run time.
-Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid);
+// The read job: identity, then battery, then panic logs, one after the other, then the report
+// with `programm` as its program text. A failed identity read ends the job at once; nothing else
+// is read then. Blocks for the tools' whole run time; meant for the device worker.
+Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, const QString& programm);
 
 } // namespace kabel

@@ -31,17 +31,11 @@ public:
     // The text of linkUngueltig, fertig and fehler; empty for the other cases.
     const QString& text() const { return m_text; }
 
-    // Same case and, for the cases with text, canonically equivalent texts (compared after NFC).
-    friend bool operator==(const Schritt& a, const Schritt& b);
-
 private:
     explicit Schritt(Fall fall, QString text = {}) : m_fall(fall), m_text(std::move(text)) {}
 
     Fall m_fall;
     QString m_text;
 };
-
-// The case name as written in the code, for test output.
-const char* fallName(Schritt::Fall fall);
 
 } // namespace kabel

@@ -2,103 +2,89 @@
 
 #include "device/Geraetezugriff.h"
 
-#include <QList>
-#include <QString>
+#include <QRegularExpression>
 #include <condition_variable>
 #include <mutex>
-#include <set>
-#include <type_traits>
 
 namespace kabel::test {
 
-// A device that answers what the test sets and records every call, safe to use from the
-// controller's background threads. An operation can be held back until the test releases it.
+// A device that answers what the test sets and records every call as "operation udid", safe to
+// use from the controller's worker thread. Operations can be held back until released.
 class FakeZugriff final : public Geraetezugriff {
 public:
-    // What the device answers; change it with einstellen().
     struct Antworten {
         Ergebnis<QStringList> geraete = QStringList();
         bool gekoppelt = false;
         Ergebnis<void> koppeln = {};
-        Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{QStringLiteral("iPhone14,5"), {}, {}, {}, {}, {}};
+        Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{"iPhone14,5", {}, {}, {}, {}, {}};
         std::optional<Akkudaten> akku;
         QList<PanicLog> panic;
     };
 
-    struct Aufruf {
-        QString operation;
-        QString udid;
-        friend bool operator==(const Aufruf&, const Aufruf&) = default;
-    };
-
-    Ergebnis<QStringList> geraete() const override {
-        return aufnehmen(QStringLiteral("geraete"), {}, [this] { return m_antworten.geraete; });
-    }
+    Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &Antworten::geraete); }
     bool istGekoppelt(const QString& udid) const override {
-        return aufnehmen(QStringLiteral("istGekoppelt"), udid, [this] { return m_antworten.gekoppelt; });
+        return rufen("istGekoppelt", udid, &Antworten::gekoppelt);
     }
     Ergebnis<void> koppeln(const QString& udid) const override {
-        return aufnehmen(QStringLiteral("koppeln"), udid, [this] { return m_antworten.koppeln; });
+        return rufen("koppeln", udid, &Antworten::koppeln);
     }
-    void entkoppeln(const QString& udid) const override {
-        aufnehmen(QStringLiteral("entkoppeln"), udid, [] { return 0; });
-    }
+    void entkoppeln(const QString& udid) const override { rufen("entkoppeln", udid, &Antworten::gekoppelt); }
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override {
-        return aufnehmen(QStringLiteral("geraetedatenLesen"), udid,
-                         [this] { return m_antworten.geraetedaten; });
+        return rufen("geraetedatenLesen", udid, &Antworten::geraetedaten);
     }
     std::optional<Akkudaten> akkudatenLesen(const QString& udid) const override {
-        return aufnehmen(QStringLiteral("akkudatenLesen"), udid, [this] { return m_antworten.akku; });
+        return rufen("akkudatenLesen", udid, &Antworten::akku);
     }
     QList<PanicLog> panicLogsLesen(const QString& udid) const override {
-        return aufnehmen(QStringLiteral("panicLogsLesen"), udid, [this] { return m_antworten.panic; });
+        return rufen("panicLogsLesen", udid, &Antworten::panic);
     }
 
-    template <typename F> void einstellen(F aendern) {
-        std::lock_guard lock(m_mutex);
+    void einstellen(const std::function<void(Antworten&)>& aendern) {
+        std::lock_guard sperre(m_mutex);
         aendern(m_antworten);
     }
     void anhalten(const QString& operation) {
-        std::lock_guard lock(m_mutex);
-        m_angehalten.insert(operation);
+        std::lock_guard sperre(m_mutex);
+        m_angehalten = operation;
     }
-    void freigeben(const QString& operation) {
-        std::lock_guard lock(m_mutex);
-        m_angehalten.erase(operation);
+    void freigeben() {
+        std::lock_guard sperre(m_mutex);
+        m_angehalten.clear();
         m_weiter.notify_all();
     }
-    QList<Aufruf> aufrufe() const {
-        std::lock_guard lock(m_mutex);
+    QStringList aufrufe() const {
+        std::lock_guard sperre(m_mutex);
         return m_aufrufe;
     }
     qsizetype anzahl(const QString& operation) const {
-        std::lock_guard lock(m_mutex);
-        return std::count_if(m_aufrufe.begin(), m_aufrufe.end(),
-                             [&](const Aufruf& aufruf) { return aufruf.operation == operation; });
+        return aufrufe().filter(QRegularExpression('^' + operation + "\\b")).size();
     }
-    // Calls that have started but are held back by anhalten().
-    qsizetype wartende() const {
-        std::lock_guard lock(m_mutex);
-        return m_wartende;
+    int laufende() const { // calls started and not yet returned
+        std::lock_guard sperre(m_mutex);
+        return m_laufende;
+    }
+    int hoechstensGleichzeitig() const {
+        std::lock_guard sperre(m_mutex);
+        return m_hoechstens;
     }
 
 private:
-    template <typename F>
-    std::invoke_result_t<F> aufnehmen(const QString& operation, const QString& udid, F antwort) const {
-        std::unique_lock lock(m_mutex);
-        m_aufrufe.append({operation, udid});
-        ++m_wartende;
-        m_weiter.wait(lock, [&] { return !m_angehalten.contains(operation); });
-        --m_wartende;
-        return antwort();
+    template <typename T>
+    T rufen(const QString& operation, const QString& udid, T Antworten::*antwort) const {
+        std::unique_lock sperre(m_mutex);
+        m_aufrufe.append(udid.isEmpty() ? operation : operation + ' ' + udid);
+        m_hoechstens = std::max(m_hoechstens, ++m_laufende);
+        m_weiter.wait(sperre, [&] { return m_angehalten != operation; });
+        --m_laufende;
+        return m_antworten.*antwort;
     }
 
     Antworten m_antworten;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_weiter;
-    mutable QList<Aufruf> m_aufrufe;
-    mutable qsizetype m_wartende = 0;
-    std::set<QString> m_angehalten;
+    mutable QStringList m_aufrufe;
+    mutable int m_laufende = 0, m_hoechstens = 0;
+    QString m_angehalten;
 };
 
 } // namespace kabel::test

@@ -1,26 +1,21 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QMap>
 #include <QObject>
-#include <QString>
 #include <QTcpServer>
 #include <QUrl>
 #include <functional>
 
 namespace kabel::test {
 
-// One request as it arrived.
 struct Anfrage {
-    QByteArray methode;
-    QByteArray pfad;                         // request target as sent, query included
-    QMap<QByteArray, QByteArray> kopfzeilen; // names lower-cased
+    QByteArray methode, pfad;                // pfad: the request target as sent
+    QMap<QByteArray, QByteArray> kopfzeilen; // names in lower case
     QByteArray inhalt;
 };
 
-// What to answer. `schliessen` closes the connection without any answer.
-struct Antwort {
+// `schliessen`: the connection is closed without any answer.
+struct Dienstantwort {
     int status = 200;
     QByteArray inhalt;
     QByteArray inhaltstyp = "application/json";
@@ -28,29 +23,22 @@ struct Antwort {
     bool schliessen = false;
 };
 
-// A small real HTTP/1.1 server on 127.0.0.1 (port chosen by the system) standing in for Werkora.
-// It runs on the thread that owns it; keep-alive connections and pipelined requests are handled.
+// A real HTTP/1.1 server on 127.0.0.1 standing in for Werkora, run by the thread that owns it. It
+// records every request and answers as set: by default 200 with {"werkstatt":"Testwerkstatt"}
+// for GET and 200 with {} for anything else. Answers can be held back and released later.
 class Testdienst : public QObject {
     Q_OBJECT
 
 public:
-    explicit Testdienst(QObject* parent = nullptr);
+    Testdienst();
 
-    quint16 port() const { return m_server.serverPort(); }
-    // http://127.0.0.1:<port><pfad>
-    QUrl adresse(const QString& pfad = QStringLiteral("/api/public/kabel/token")) const;
-    // sondit-kabel://lesen?ziel=<adresse, percent-encoded>
-    QUrl link(const QString& pfad = QStringLiteral("/api/public/kabel/token")) const;
-
-    // The answer for each request; by default 200 with {"werkstatt":"Testwerkstatt"} for GET
-    // and 200 with {} for everything else.
-    void setAntwort(std::function<Antwort(const Anfrage&)> antwort) { m_antwort = std::move(antwort); }
-    void setAntwort(const QByteArray& methode, Antwort antwort);
-
-    // While on, answers are held back until freigeben() (requests are still recorded at once).
+    QUrl adresse(const QString& pfad = "/api/public/kabel/token") const;
+    QUrl link(const QString& pfad = "/api/public/kabel/token") const; // sondit-kabel://lesen?ziel=…
+    void setAntwort(const QByteArray& methode, const Dienstantwort& antwort) {
+        m_antworten[methode] = antwort;
+    }
     void setZurueckhalten(bool an) { m_zurueckhalten = an; }
     void freigeben();
-
     const QList<Anfrage>& anfragen() const { return m_anfragen; }
     qsizetype anzahl(const QByteArray& methode) const;
 
@@ -58,12 +46,9 @@ Q_SIGNALS:
     void angefragt(const kabel::test::Anfrage& anfrage);
 
 private:
-    void verbinden();
-    void beantworten(class QTcpSocket* socket, const Antwort& antwort);
-
     QTcpServer m_server;
     QList<Anfrage> m_anfragen;
-    std::function<Antwort(const Anfrage&)> m_antwort;
+    QMap<QByteArray, Dienstantwort> m_antworten;
     bool m_zurueckhalten = false;
     QList<std::function<void()>> m_zurueckgehalten;
 };

@@ -1,0 +1,94 @@
+#include "Prozesslaeufer.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <csignal>
+#include <mutex>
+#include <unordered_set>
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
+
+namespace kabel {
+
+namespace {
+
+// Pids of the children that ausfuehren waits for, so laufendeWerkzeugeBeenden can end them. A pid
+// leaves the set right after its wait returns; it could only be reused in between if the whole
+// pid space wrapped meanwhile.
+struct Laufende {
+    std::mutex mutex;
+    std::unordered_multiset<qint64> pids;
+};
+
+Laufende& laufende() {
+    static Laufende instanz;
+    return instanz;
+}
+
+class Anmeldung {
+public:
+    explicit Anmeldung(qint64 pid) : m_pid(pid) {
+        std::lock_guard sperre(laufende().mutex);
+        laufende().pids.insert(m_pid);
+    }
+    ~Anmeldung() {
+        std::lock_guard sperre(laufende().mutex);
+        laufende().pids.erase(laufende().pids.find(m_pid));
+    }
+    Anmeldung(const Anmeldung&) = delete;
+    Anmeldung& operator=(const Anmeldung&) = delete;
+
+private:
+    qint64 m_pid;
+};
+
+} // namespace
+
+void laufendeWerkzeugeBeenden() {
+    std::lock_guard sperre(laufende().mutex);
+    for (const qint64 pid : laufende().pids)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+}
+
+Prozesslaeufer::Prozesslaeufer(QStringList verzeichnisse) : m_verzeichnisse(std::move(verzeichnisse)) {}
+
+Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name,
+                                                      const QStringList& argumente) const {
+    // findExecutable searches PATH when given no directories; an empty list means "nowhere".
+    const QString pfad =
+        m_verzeichnisse.isEmpty() ? QString() : QStandardPaths::findExecutable(name, m_verzeichnisse);
+    if (pfad.isEmpty())
+        return std::unexpected(ZugriffFehler::werkzeugFehlt());
+
+    // Runs on worker threads without an event loop, so only the blocking waitFor* calls are used.
+    QProcess prozess;
+    prozess.setProgram(pfad);
+    prozess.setArguments(argumente);
+    // Nobody reads stderr; discarding it means a chatty tool can never block on a full pipe.
+    prozess.setStandardErrorFile(QProcess::nullDevice());
+#ifdef Q_OS_LINUX
+    // Should the app end without laufendeWerkzeugeBeenden (a crash, SIGKILL), the kernel ends the
+    // tool with it. The signal is tied to this thread, which outlives the child anyway.
+    prozess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
+    prozess.start(QIODevice::ReadOnly);
+    if (!prozess.waitForStarted(-1))
+        return std::unexpected(StartFehler{prozess.errorString()});
+
+    Werkzeugergebnis ergebnis;
+    {
+        const Anmeldung anmeldung(prozess.processId());
+        // Drain stdout while the child runs; waitForReadyRead turns false once it has exited.
+        while (prozess.waitForReadyRead(-1))
+            ergebnis.ausgabe += prozess.readAllStandardOutput();
+        prozess.waitForFinished(-1);
+    }
+    ergebnis.ausgabe += prozess.readAllStandardOutput();
+    // A child ended by a signal: 128 + signal, as a shell reports it (Qt gives the signal number).
+    ergebnis.status =
+        prozess.exitStatus() == QProcess::CrashExit ? 128 + prozess.exitCode() : prozess.exitCode();
+    return ergebnis;
+}
+
+} // namespace kabel

@@ -1,0 +1,142 @@
+// The seven device operations through a recording fake runner: which tools run with which
+// arguments, in which order, and what each failure becomes.
+#include "FakeLaeufer.h"
+#include "Testumgebung.h"
+#include "device/Libimobiledevice.h"
+
+using namespace kabel;
+using kabel::test::FakeLaeufer;
+
+namespace {
+
+const QString udid = "00008110-001A2B3C4D5E801E", u = " -u " + udid;
+constexpr int fehlt = -1, startetNicht = -2; // a runner failure in place of a status
+
+// An operation's outcome as one line, so all seven share one table.
+QString ausgang(const Libimobiledevice& zugriff, const QString& operation) {
+    const auto text = [](const auto& ergebnis, const auto& wert) -> QString {
+        return ergebnis ? wert() : "Fehler: " + beschreibung(ergebnis.error());
+    };
+    if (operation == "geraete") {
+        const auto liste = zugriff.geraete();
+        return text(liste, [&] { return liste->join(','); });
+    }
+    if (operation == "istGekoppelt")
+        return zugriff.istGekoppelt(udid) ? "ja" : "nein";
+    if (operation == "koppeln")
+        return text(zugriff.koppeln(udid), [] { return "ok"; });
+    if (operation == "geraetedatenLesen") {
+        const auto daten = zugriff.geraetedatenLesen(udid);
+        return text(daten, [&] { return daten->produkt; });
+    }
+    if (operation == "akkudatenLesen")
+        return zugriff.akkudatenLesen(udid) ? "Akku" : "kein Akku";
+    if (operation == "panicLogsLesen")
+        return QString::number(zugriff.panicLogsLesen(udid).size()) + " Logs";
+    zugriff.entkoppeln(udid);
+    return "ok";
+}
+
+} // namespace
+
+class TestLibimobiledevice : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void ausgaenge_data() {
+        QTest::addColumn<QString>("aufruf");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("ausgabe");
+        QTest::addColumn<QString>("ausgang");
+        QTest::addColumn<int>("aufrufe");
+        const QString unlesbar =
+            "Fehler: Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
+        const QString validate = "istGekoppelt|idevicepair" + u + " validate",
+                      pair = "koppeln|idevicepair" + u + " pair";
+        const QString produkt = "geraetedatenLesen|ideviceinfo" + u + " -k ProductType";
+        QTest::newRow("listing") << "geraete|idevice_id -l" << 0 << QByteArray("a1\nb2\n") << "a1,b2" << 1;
+        QTest::newRow("listing tool missing")
+            << "geraete|idevice_id -l" << fehlt << QByteArray()
+            << "Fehler: Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren." << 1;
+        QTest::newRow("listing tool not startable")
+            << "geraete|idevice_id -l" << startetNicht << QByteArray() << "Fehler: kaputt" << 1;
+        QTest::newRow("trusted") << validate << 0 << QByteArray() << "ja" << 1;
+        QTest::newRow("not trusted, whatever it says")
+            << validate << 1 << QByteArray("SUCCESS") << "nein" << 1;
+        QTest::newRow("trust test without tool") << validate << fehlt << QByteArray() << "nein" << 1;
+        QTest::newRow("pairing accepted, whatever it says") << pair << 0 << QByteArray("ERROR") << "ok" << 1;
+        QTest::newRow("pairing pending")
+            << pair << 1 << QByteArray() << "Fehler: Auf dem iPhone „Vertrauen“ tippen und den Code eingeben."
+            << 1;
+        QTest::newRow("pairing tool not startable")
+            << pair << startetNicht << QByteArray() << "Fehler: kaputt" << 1;
+        QTest::newRow("unpair tool missing is ignored")
+            << "entkoppeln|idevicepair" + u + " unpair" << fehlt << QByteArray() << "ok" << 1;
+        QTest::newRow("identity, six keys")
+            << produkt << 0 << QByteArray("iPhone14,5\n") << "iPhone14,5" << 6;
+        QTest::newRow("no model: one key only") << produkt << 0 << QByteArray() << unlesbar << 1;
+        QTest::newRow("identity tool missing") << produkt << fehlt << QByteArray() << unlesbar << 1;
+        QTest::newRow("battery tool missing")
+            << "akkudatenLesen|idevicediagnostics" + u + " ioregentry AppleSmartBattery" << fehlt
+            << QByteArray() << "kein Akku" << 1;
+        QTest::newRow("crash tool missing") << "panicLogsLesen|idevicecrashreport" + u + " -k -f panic DIR"
+                                            << fehlt << QByteArray() << "0 Logs" << 1;
+    }
+    void ausgaenge() {
+        QFETCH(QString, aufruf);
+        QFETCH(int, status);
+        QFETCH(QByteArray, ausgabe);
+        auto laeufer = std::make_shared<FakeLaeufer>();
+        const QString werkzeugAufruf = aufruf.section('|', 1);
+        if (status == fehlt)
+            laeufer->antworten(werkzeugAufruf, std::unexpected(ZugriffFehler::werkzeugFehlt()));
+        else if (status == startetNicht)
+            laeufer->antworten(werkzeugAufruf, std::unexpected(StartFehler{"kaputt"}));
+        else
+            laeufer->antworten(werkzeugAufruf, Werkzeugergebnis{status, ausgabe});
+        QTEST(ausgang(Libimobiledevice(laeufer), aufruf.section('|', 0, 0)), "ausgang");
+        QCOMPARE(laeufer->aufrufe().first(), werkzeugAufruf);
+        QTEST(int(laeufer->aufrufe().size()), "aufrufe");
+    }
+
+    // Debian's 1.3.0 has no -f and answers it with its usage: then it is called again without the
+    // filter. 1.4 copies with the filter at once. The private directory goes either way.
+    void panicLogs_data() {
+        QTest::addColumn<bool>("mitFilter");
+        QTest::newRow("1.3.0") << false;
+        QTest::newRow("1.4") << true;
+    }
+    void panicLogs() {
+        QFETCH(bool, mitFilter);
+        auto laeufer = std::make_shared<FakeLaeufer>();
+        QStringList verzeichnisse;
+        const auto kopieren = [&](const QString& verzeichnis) {
+            verzeichnisse << verzeichnis;
+            QVERIFY(QFileInfo(verzeichnis)
+                        .fileName()
+                        .contains(QRegularExpression("^sondit-kabel-[0-9A-F-]{36}$")));
+            QCOMPARE(QFile::permissions(verzeichnis), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                          QFile::ReadUser | QFile::WriteUser |
+                                                          QFile::ExeUser);
+            QVERIFY(QDir(verzeichnis).mkdir("Retired"));
+            for (const char* name : {"/panic-b.ips", "/Retired/panic-a.ips", "/Jetsam.ips"}) {
+                QFile f(verzeichnis + name);
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write("text"));
+            }
+        };
+        const QString gefiltert = "idevicecrashreport" + u + " -k -f panic DIR";
+        laeufer->antworten(gefiltert,
+                           Werkzeugergebnis{0, mitFilter ? "Done.\n" : "Usage: idevicecrashreport …\n"},
+                           mitFilter ? kopieren : std::function<void(const QString&)>());
+        laeufer->antworten("idevicecrashreport" + u + " -k DIR", Werkzeugergebnis{0, "Done.\n"}, kopieren);
+        const QList<PanicLog> logs = Libimobiledevice(laeufer).panicLogsLesen(udid);
+        QCOMPARE(logs.size(), 2);
+        QCOMPARE(logs[0].datei + ' ' + logs[1].datei, "panic-b.ips panic-a.ips");
+        QCOMPARE(laeufer->aufrufe().size(), mitFilter ? 1 : 2);
+        QCOMPARE(verzeichnisse.size(), 1);
+        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+};
+
+KABEL_TEST_MAIN(TestLibimobiledevice)
+#include "tst_libimobiledevice.moc"

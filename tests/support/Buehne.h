@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace kabel::test {
+
+// An install prefix as `cmake --install` lays it out: the real app in bin/ and, as its resource
+// directory share/sondit-kabel/, the fake tool script linked under all five tool names (bin/)
+// with the scenario it answers from (szenario/; format in the script `werkzeug`). With all five
+// always there, the app never falls through to tools of this machine. A call is written as the
+// tool's name and arguments joined by blanks, "DIR" for a directory: "idevicepair -u U validate".
+class Buehne {
+public:
+    static QString udid() { return "00008110-001A2B3C4D5E801E"; }
+
+    Buehne();
+    bool gueltig() const { return m_gueltig; }
+    QString werkzeugVerzeichnis() const { return m_wurzel.path() + "/share/sondit-kabel/bin"; }
+
+    void antwort(const QString& aufruf, const QByteArray& ausgabe, int status = 0) const;
+    // The call stays silent this long before answering; with no call given, every call does.
+    void dauer(const QString& aufruf, double sekunden) const;
+    // A file the call copies into its directory argument.
+    void datei(const QString& aufruf, const QString& relativ, const QByteArray& inhalt) const;
+    // A trusted iPhone14,5 with battery figures and three panic logs, as Debian's 1.3.0 tools
+    // answer (the crash tool takes "-f" for a directory and prints its usage).
+    void iphone() const;
+    QStringList aufrufe() const;
+
+    // The app with these arguments; headless unless `sichtbar`.
+    std::unique_ptr<QProcess> starten(const QStringList& argumente, bool sichtbar = false) const;
+    static void kopplungEntfernenSetzen(bool an);
+
+private:
+    void schreiben(const QString& relativ, const QByteArray& inhalt) const;
+
+    QTemporaryDir m_wurzel;
+    bool m_gueltig = false;
+};
+
+// Ends an app process the way a desktop session does, and waits for it.
+void beenden(QProcess& prozess);
+
+} // namespace kabel::test
