@@ -299,6 +299,7 @@ private Q_SLOTS:
         QCOMPARE(ablauf.werkstatt(), Text("Neu"));
         QVERIFY(!ablauf.geraet());
         QCOMPARE(alt.anzahl("GET"), stufe == "second link in the same turn" ? 0 : 1);
+        QCOMPARE(neu.anzahl("GET"), 1); // a one-time link is asked once
         QCOMPARE(alt.anzahl("POST"), posts);
         QCOMPARE(m_geraet->aufrufe().mid(alte), QStringList(m_geraet->aufrufe().size() - alte, "geraete"));
         QCOMPARE(m_geraet->hoechstensGleichzeitig(), 1);
