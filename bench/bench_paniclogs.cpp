@@ -49,7 +49,8 @@ int werkzeugPhase(const QString& bin) {
     for (int i = 0; i < wiederholungen; ++i) {
         QElapsedTimer uhr;
         uhr.start();
-        const QList<PanicLog> logs = zugriff.panicLogsLesen(kabel::test::Buehne::udid());
+        const QList<PanicLog> logs =
+            zugriff.panicLogsLesen(kabel::test::Buehne::udid()).value_or(QList<PanicLog>());
         ms.push_back(double(uhr.nsecsElapsed()) / 1e6);
         behalten = 0;
         for (const PanicLog& log : logs)

@@ -1,5 +1,7 @@
 #include "Akkuantwort.h"
 
+#include "Plisttiefe.h"
+
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -65,7 +67,9 @@ Akkudaten akkudatenAuswerten(plist_t woerterbuch) {
 
 std::optional<Akkudaten> akkudatenAusAntwort(const Werkzeugergebnis& antwort) {
     const QByteArray& ausgabe = antwort.ausgabe;
-    if (antwort.status != 0 || ausgabe.isEmpty() || ausgabe.size() > std::numeric_limits<uint32_t>::max())
+    // A real answer nests a few levels; libplist would overflow the stack on a hostile one.
+    if (antwort.status != 0 || ausgabe.isEmpty() || ausgabe.size() > std::numeric_limits<uint32_t>::max() ||
+        !flachGenug(ausgabe, 32))
         return std::nullopt;
     plist_t wurzel = nullptr;
     plist_from_memory(ausgabe.constData(), static_cast<uint32_t>(ausgabe.size()), &wurzel);

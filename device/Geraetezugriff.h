@@ -14,10 +14,10 @@ namespace kabel {
 // Access to an iPhone on the USB cable. The check flow reaches the device only through this
 // interface, so tests can hand the controller a fake that records its calls.
 //
-// Every operation is synchronous: it returns only when the work on the device has ended, with no
-// time limit (a silent phone can take minutes). Call them off the UI thread; the one exception is
-// noted at `entkoppeln`. Implementations keep no state between calls and must be safe to call
-// from any thread, also from two threads at once.
+// Every operation is synchronous: it returns only when the work on the device has ended; a tool
+// that stays silent is ended after 30 seconds, so a silent phone can hold a call for a few
+// minutes. Call them off the UI thread. Implementations keep no state between calls and must be
+// safe to call from any thread, also from two threads at once.
 class Geraetezugriff {
 public:
     virtual ~Geraetezugriff() = default;
@@ -33,9 +33,8 @@ public:
     // Fails with `nichtGekoppelt` while the user has not confirmed, or with the runner's failure.
     virtual Ergebnis<void> koppeln(const QString& udid) const = 0;
 
-    // Removes the pairing. Every outcome is ignored; the caller learns nothing. Runs one short
-    // tool; it may be called on any thread, but a phone that hangs would block that thread.
-    virtual void entkoppeln(const QString& udid) const = 0;
+    // Removes the pairing; true when the tool says it did. Never fails otherwise.
+    virtual bool entkoppeln(const QString& udid) const = 0;
 
     // The identity of the device. Fails with `lesen` when the model cannot be read.
     virtual Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const = 0;
@@ -43,8 +42,10 @@ public:
     // The battery figures, or none when they cannot be read. Never fails.
     virtual std::optional<Akkudaten> akkudatenLesen(const QString& udid) const = 0;
 
-    // Up to ten panic logs, highest file name first; any failure gives fewer entries.
-    virtual QList<PanicLog> panicLogsLesen(const QString& udid) const = 0;
+    // Up to ten panic logs, highest file name first; a tool that ends with an error or an
+    // unreadable report gives fewer entries. Fails with `lesen` when the copy had to be killed:
+    // a phone that stops answering half-way is not one without panic logs.
+    virtual Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid) const = 0;
 };
 
 } // namespace kabel

@@ -95,8 +95,10 @@ Ergebnis<void> Libimobiledevice::koppeln(const QString& udid) const {
     return {};
 }
 
-void Libimobiledevice::entkoppeln(const QString& udid) const {
-    (void)m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("unpair")});
+bool Libimobiledevice::entkoppeln(const QString& udid) const {
+    const auto lauf =
+        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("unpair")});
+    return lauf && lauf->status == 0;
 }
 
 std::optional<QString> Libimobiledevice::infoWert(const QString& schluessel, const QString& udid) const {
@@ -108,8 +110,7 @@ std::optional<QString> Libimobiledevice::infoWert(const QString& schluessel, con
 Ergebnis<Geraetedaten> Libimobiledevice::geraetedatenLesen(const QString& udid) const {
     std::optional<QString> produkt = infoWert(QStringLiteral("ProductType"), udid);
     if (!produkt)
-        return std::unexpected(ZugriffFehler::lesen(
-            QStringLiteral("Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.")));
+        return std::unexpected(iPhoneAntwortetNicht());
     Geraetedaten daten;
     daten.produkt = std::move(*produkt);
     daten.ios = infoWert(QStringLiteral("ProductVersion"), udid);
@@ -127,17 +128,22 @@ std::optional<Akkudaten> Libimobiledevice::akkudatenLesen(const QString& udid) c
     return lauf ? akkudatenAusAntwort(*lauf) : std::nullopt;
 }
 
-QList<PanicLog> Libimobiledevice::panicLogsLesen(const QString& udid) const {
+Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid) const {
     const Arbeitsverzeichnis verzeichnis;
-    const auto lauf = m_laeufer->ausfuehren(
-        idevicecrashreport, {QStringLiteral("-u"), udid, QStringLiteral("-k"), QStringLiteral("-f"),
-                             QStringLiteral("panic"), verzeichnis.pfad()});
+    // The copy prints a line per file, so a long copy stays alive; its output is never an answer.
+    auto lauf = m_laeufer->ausfuehren(idevicecrashreport,
+                                      {QStringLiteral("-u"), udid, QStringLiteral("-k"), QStringLiteral("-f"),
+                                       QStringLiteral("panic"), verzeichnis.pfad()},
+                                      Ausgabe::fortschritt);
     // The 1.3.0 tool (Debian 12) has no -f: it takes "-f" for the directory, prints its usage and
     // exits 0 without copying anything. Then fetch every report without the filter; only the
     // panic files below are ever opened. "-k" always stays: the reports remain on the phone.
     if (lauf && lauf->ausgabe.startsWith("Usage:") && verzeichnis.eintraege().isEmpty())
-        (void)m_laeufer->ausfuehren(idevicecrashreport,
-                                    {QStringLiteral("-u"), udid, QStringLiteral("-k"), verzeichnis.pfad()});
+        lauf = m_laeufer->ausfuehren(idevicecrashreport,
+                                     {QStringLiteral("-u"), udid, QStringLiteral("-k"), verzeichnis.pfad()},
+                                     Ausgabe::fortschritt);
+    if (!lauf && std::holds_alternative<Abgebrochen>(lauf.error()))
+        return std::unexpected(iPhoneAntwortetNicht());
 
     QList<PanicLog> logs;
     for (const QString& pfad : panicKandidatenWaehlen(verzeichnis.eintraege()))

@@ -26,10 +26,10 @@ public:
     Ergebnis<QStringList> geraete() const override;
     bool istGekoppelt(const QString& udid) const override;
     Ergebnis<void> koppeln(const QString& udid) const override;
-    void entkoppeln(const QString& udid) const override;
+    bool entkoppeln(const QString& udid) const override;
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override;
     std::optional<Akkudaten> akkudatenLesen(const QString& udid) const override;
-    QList<PanicLog> panicLogsLesen(const QString& udid) const override;
+    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid) const override;
 
 private:
     std::optional<QString> infoWert(const QString& schluessel, const QString& udid) const;

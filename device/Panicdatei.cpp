@@ -56,7 +56,7 @@ std::optional<std::string> panicText(QByteArrayView inhalt, std::size_t hoechste
 
 std::optional<PanicLog> panicLogLesen(const QString& pfad) {
     const QFileInfo info(pfad);
-    if (info.isSymLink() || !info.isFile())
+    if (info.isSymLink() || !info.isFile() || info.size() > panicDateiHoechstens)
         return std::nullopt;
     QFile datei(pfad);
     if (!datei.open(QIODevice::ReadOnly))

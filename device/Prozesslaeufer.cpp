@@ -51,10 +51,11 @@ void laufendeWerkzeugeBeenden() {
         ::kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
-Prozesslaeufer::Prozesslaeufer(QStringList verzeichnisse) : m_verzeichnisse(std::move(verzeichnisse)) {}
+Prozesslaeufer::Prozesslaeufer(QStringList verzeichnisse, std::chrono::milliseconds stille)
+    : m_verzeichnisse(std::move(verzeichnisse)), m_stille(stille) {}
 
-Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name,
-                                                      const QStringList& argumente) const {
+Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const QStringList& argumente,
+                                                      Ausgabe art) const {
     // findExecutable searches PATH when given no directories; an empty list means "nowhere".
     const QString pfad =
         m_verzeichnisse.isEmpty() ? QString() : QStandardPaths::findExecutable(name, m_verzeichnisse);
@@ -77,14 +78,27 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name,
         return std::unexpected(StartFehler{prozess.errorString()});
 
     Werkzeugergebnis ergebnis;
-    {
-        const Anmeldung anmeldung(prozess.processId());
-        // Drain stdout while the child runs; waitForReadyRead turns false once it has exited.
-        while (prozess.waitForReadyRead(-1))
-            ergebnis.ausgabe += prozess.readAllStandardOutput();
+    const auto lesen = [&] {
+        ergebnis.ausgabe += prozess.readAllStandardOutput();
+        if (art == Ausgabe::fortschritt)
+            ergebnis.ausgabe.truncate(fortschrittBehalten);
+        return ergebnis.ausgabe.size() <= antwortHoechstens;
+    };
+    const auto abbrechen = [&] {
+        prozess.kill();
         prozess.waitForFinished(-1);
-    }
-    ergebnis.ausgabe += prozess.readAllStandardOutput();
+        return std::unexpected(Abgebrochen{});
+    };
+    const Anmeldung anmeldung(prozess.processId());
+    // Drain stdout while the child runs; waitForReadyRead turns false once it has exited, or when
+    // it has been silent too long (also with its output closed).
+    while (prozess.waitForReadyRead(int(m_stille.count())))
+        if (!lesen())
+            return abbrechen();
+    if (prozess.state() != QProcess::NotRunning)
+        return abbrechen();
+    if (!lesen())
+        return abbrechen();
     // A child ended by a signal: 128 + signal, as a shell reports it (Qt gives the signal number).
     ergebnis.status =
         prozess.exitStatus() == QProcess::CrashExit ? 128 + prozess.exitCode() : prozess.exitCode();

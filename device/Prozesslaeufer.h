@@ -2,18 +2,24 @@
 
 #include "Werkzeuglaeufer.h"
 
+#include <chrono>
+
 namespace kabel {
 
 // Runs each tool as a child process, found afresh on every call in the given directories (the
 // first executable match wins), so a tool installed while the app runs is found on the next call.
+// A tool silent on stdout for `stille` is killed.
 class Prozesslaeufer final : public Werkzeuglaeufer {
 public:
-    explicit Prozesslaeufer(QStringList verzeichnisse);
+    explicit Prozesslaeufer(QStringList verzeichnisse,
+                            std::chrono::milliseconds stille = std::chrono::seconds(30));
 
-    Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente) const override;
+    Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
+                                          Ausgabe art = Ausgabe::antwort) const override;
 
 private:
     QStringList m_verzeichnisse;
+    std::chrono::milliseconds m_stille;
 };
 
 // Kills (SIGKILL) every tool a Prozesslaeufer has started in this process and that still runs, so

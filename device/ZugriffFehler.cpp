@@ -14,10 +14,17 @@ QString ZugriffFehler::errorDescription() const {
     return {};
 }
 
+ZugriffFehler iPhoneAntwortetNicht() {
+    return ZugriffFehler::lesen(
+        QStringLiteral("Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen."));
+}
+
 QString beschreibung(const Fehler& fehler) {
     if (const auto* zugriff = std::get_if<ZugriffFehler>(&fehler))
         return zugriff->errorDescription();
-    return std::get<StartFehler>(fehler).beschreibung;
+    if (const auto* start = std::get_if<StartFehler>(&fehler))
+        return start->beschreibung;
+    return iPhoneAntwortetNicht().errorDescription();
 }
 
 } // namespace kabel

@@ -34,8 +34,16 @@ struct StartFehler {
     friend bool operator==(const StartFehler&, const StartFehler&) = default;
 };
 
+// A tool that was killed: silent on stdout for too long, or writing far more than any answer.
+struct Abgebrochen {
+    friend bool operator==(const Abgebrochen&, const Abgebrochen&) = default;
+};
+
 // Every failure a device operation can report.
-using Fehler = std::variant<ZugriffFehler, StartFehler>;
+using Fehler = std::variant<ZugriffFehler, StartFehler, Abgebrochen>;
+
+// `lesen` with "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen."
+ZugriffFehler iPhoneAntwortetNicht();
 
 // The text shown to the user for a failure: the error's own description.
 QString beschreibung(const Fehler& fehler);

@@ -87,9 +87,7 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
 void KabelAblauf::sitzungLaden(quint64 pruefung) {
     if (!m_ziel || !istAktuell(pruefung))
         return;
-    QNetworkReply* reply = werkoraClient().get(werkoraAnfrage(*m_ziel));
-    connect(reply, &QNetworkReply::finished, this, [this, reply, pruefung] {
-        const Antwort antwort = antwortLesen(*reply);
+    beiAntwort(werkoraClient().get(werkoraAnfrage(*m_ziel)), this, [this, pruefung](const Antwort& antwort) {
         if (!istAktuell(pruefung))
             return;
         if (!antwort.status) {
@@ -177,42 +175,39 @@ void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht) {
     }
     QNetworkRequest anfrage = werkoraAnfrage(*m_ziel);
     anfrage.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    anfrage.setTransferTimeout(60'000);
-    QNetworkReply* reply = werkoraClient().post(anfrage, *bericht);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, pruefung = m_pruefung] {
-        const Antwort antwort = antwortLesen(*reply);
-        if (!istAktuell(pruefung))
-            return;
-        if (!antwort.status)
-            schrittSetzen(Schritt::fehler(u"Senden fehlgeschlagen: " + antwort.fehlertext));
-        else if (*antwort.status != 200)
-            schrittSetzen(Schritt::fehler(ablehnungsgrund(antwort.inhalt)));
-        else
-            berichtAngenommen();
-    });
+    beiAntwort(werkoraClient().post(anfrage, *bericht), this,
+               [this, pruefung = m_pruefung](const Antwort& antwort) {
+                   if (!istAktuell(pruefung))
+                       return;
+                   if (!antwort.status)
+                       schrittSetzen(Schritt::fehler(u"Senden fehlgeschlagen: " + antwort.fehlertext));
+                   else if (*antwort.status != 200)
+                       schrittSetzen(Schritt::fehler(ablehnungsgrund(antwort.inhalt)));
+                   else
+                       berichtAngenommen();
+               });
 }
 
 void KabelAblauf::berichtAngenommen() {
-    const bool entfernen = kopplungEntfernen();
-    const auto abschliessen = [this, entfernen] {
+    const auto abschliessen = [this](std::optional<bool> entfernt) {
+        // Only what happened is reported: a removal that failed is not called a success.
         schrittSetzen(Schritt::fertig(
-            entfernen ? QStringLiteral("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.")
-                      : QStringLiteral("An Werkora gesendet.")));
+            !entfernt ? QStringLiteral("An Werkora gesendet.")
+            : *entfernt
+                ? QStringLiteral("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.")
+                : QStringLiteral(
+                      "An Werkora gesendet. Die Kopplung mit dem iPhone konnte nicht entfernt werden.")));
         // The panic texts are dropped once delivered; the count stays on show.
         schreiben(m_panic, QList<PanicLog>());
     };
-    if (!entfernen || !m_udid) {
-        abschliessen();
+    if (!kopplungEntfernen() || !m_udid) {
+        abschliessen(std::nullopt);
         return;
     }
     // On the device worker, so a phone that hangs cannot freeze the window; the step becomes
-    // fertig once the removal has ended.
-    amGeraet(
-        [udid = *m_udid](const Geraetezugriff& zugriff) {
-            zugriff.entkoppeln(udid);
-            return true;
-        },
-        [abschliessen](bool) { abschliessen(); });
+    // fertig once the removal has ended (a silent tool is ended after 30 s).
+    amGeraet([udid = *m_udid](const Geraetezugriff& zugriff) { return zugriff.entkoppeln(udid); },
+             abschliessen);
 }
 
 } // namespace kabel

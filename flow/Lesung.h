@@ -19,7 +19,8 @@ using Leseergebnis = std::expected<Lesung, Fehler>;
 
 // The read job: identity, then battery, then panic logs, one after the other, then the report
 // with `programm` as its program text. A failed identity read ends the job at once; nothing else
-// is read then. Blocks for the tools' whole run time; meant for the device worker.
+// is read then. Panic logs that could not be fetched fail the job too: nothing incomplete is sent.
+// Blocks for the tools' whole run time; meant for the device worker.
 Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, const QString& programm);
 
 } // namespace kabel

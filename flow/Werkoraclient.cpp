@@ -10,8 +10,10 @@ namespace kabel {
 
 QNetworkAccessManager& werkoraClient() {
     static QPointer<QNetworkAccessManager> client;
-    if (!client)
+    if (!client) {
         client = new QNetworkAccessManager(QCoreApplication::instance());
+        client->setTransferTimeout(60'000);
+    }
     return *client;
 }
 
@@ -21,16 +23,31 @@ QNetworkRequest werkoraAnfrage(const QUrl& ziel) {
     return anfrage;
 }
 
-Antwort antwortLesen(QNetworkReply& reply) {
-    reply.deleteLater();
-    Antwort antwort;
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid())
-        antwort.status = status.toInt();
-    else
-        antwort.fehlertext = reply.errorString();
-    antwort.inhalt = reply.readAll();
-    return antwort;
+void beiAntwort(QNetworkReply* reply, QObject* kontext, std::function<void(const Antwort&)> fertig) {
+    auto inhalt = std::make_shared<QByteArray>();
+    const auto lesen = [reply, inhalt] {
+        inhalt->append(reply->read(dienstInhaltHoechstens + 1 - inhalt->size()));
+        if (inhalt->size() > dienstInhaltHoechstens) {
+            inhalt->truncate(dienstInhaltHoechstens);
+            reply->abort(); // finishes the reply; its status stays known
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, kontext, lesen);
+    QObject::connect(
+        reply, &QNetworkReply::finished, kontext, [reply, inhalt, lesen, fertig = std::move(fertig)] {
+            reply->deleteLater();
+            Antwort antwort;
+            if (const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+                status.isValid()) {
+                if (reply->isOpen())
+                    lesen();
+                antwort.status = status.toInt();
+                antwort.inhalt = *inhalt;
+            } else {
+                antwort.fehlertext = reply->errorString();
+            }
+            fertig(antwort);
+        });
 }
 
 } // namespace kabel

@@ -3,16 +3,19 @@
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <optional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
+class QObject;
 
 namespace kabel {
 
 // The one HTTP client of the process, created on first use on the UI thread and owned by the
-// application object.
+// application object. Every request gives up after 60 s without any data moving, as platform
+// HTTP clients usually do; a silent service must not hold a check forever.
 QNetworkAccessManager& werkoraClient();
 
 // A request to exactly this address. Redirects are never followed: a 3xx answer is judged like
@@ -22,11 +25,15 @@ QNetworkRequest werkoraAnfrage(const QUrl& ziel);
 // What came back for one request.
 struct Antwort {
     std::optional<int> status; // the HTTP status; none when the request failed without an answer
-    QByteArray inhalt;
-    QString fehlertext; // the client's description of a failure without an answer
+    QByteArray inhalt;         // at most dienstInhaltHoechstens bytes of the body
+    QString fehlertext;        // the client's description of a failure without an answer
 };
 
-// Reads a finished reply and schedules its deletion.
-Antwort antwortLesen(QNetworkReply& reply);
+// Werkora's answers are a few hundred bytes; a body beyond this is cut off and not read further.
+inline constexpr qsizetype dienstInhaltHoechstens = 1 << 20;
+
+// Calls `fertig` with what came back once `reply` has finished, on `kontext`'s thread and only
+// while `kontext` exists, and deletes the reply afterwards.
+void beiAntwort(QNetworkReply* reply, QObject* kontext, std::function<void(const Antwort&)> fertig);
 
 } // namespace kabel

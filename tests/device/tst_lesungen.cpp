@@ -113,6 +113,18 @@ private Q_SLOTS:
         QTest::newRow("huge real saturates")
             << 0 << nur("DesignCapacity", "<real>1e300</real>")
             << Akku(Akkudaten{{}, std::numeric_limits<qint64>::max(), {}, {}});
+        QTest::newRow("binary, 32 levels deep")
+            << 0 << datei("fixtures/akku-tief-32.plist") << Akku(Akkudaten{7, {}, {}, {}});
+        QTest::newRow("binary, 33 levels deep") << 0 << datei("fixtures/akku-tief-33.plist") << Akku();
+        QTest::newRow("XML, 33 levels deep") << 0
+                                             << registry("<key>x</key>" + QByteArray("<array>").repeated(31) +
+                                                         QByteArray("</array>").repeated(31))
+                                             << Akku();
+        QTest::newRow("XML, 200,000 levels deep")
+            << 0
+            << registry("<key>x</key>" + QByteArray("<array>").repeated(200'000) +
+                        QByteArray("</array>").repeated(200'000))
+            << Akku();
         QTest::newRow("NaN is no figure")
             << 0 << nur("DesignCapacity", "<real>nan</real>") << Akku(Akkudaten{});
     }

@@ -10,7 +10,7 @@ using kabel::test::FakeLaeufer;
 namespace {
 
 const QString udid = "00008110-001A2B3C4D5E801E", u = " -u " + udid;
-constexpr int fehlt = -1, startetNicht = -2; // a runner failure in place of a status
+constexpr int fehlt = -1, startetNicht = -2, abgebrochen = -3; // runner failures in place of a status
 
 // An operation's outcome as one line, so all seven share one table.
 QString ausgang(const Libimobiledevice& zugriff, const QString& operation) {
@@ -31,10 +31,11 @@ QString ausgang(const Libimobiledevice& zugriff, const QString& operation) {
     }
     if (operation == "akkudatenLesen")
         return zugriff.akkudatenLesen(udid) ? "Akku" : "kein Akku";
-    if (operation == "panicLogsLesen")
-        return QString::number(zugriff.panicLogsLesen(udid).size()) + " Logs";
-    zugriff.entkoppeln(udid);
-    return "ok";
+    if (operation == "panicLogsLesen") {
+        const auto logs = zugriff.panicLogsLesen(udid);
+        return text(logs, [&] { return QString::number(logs->size()) + " Logs"; });
+    }
+    return zugriff.entkoppeln(udid) ? "ja" : "nein";
 }
 
 } // namespace
@@ -51,36 +52,43 @@ private Q_SLOTS:
         QTest::addColumn<int>("aufrufe");
         const QString unlesbar =
             "Fehler: Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
-        const QString validate = "istGekoppelt|idevicepair" + u + " validate",
-                      pair = "koppeln|idevicepair" + u + " pair";
-        const QString produkt = "geraetedatenLesen|ideviceinfo" + u + " -k ProductType";
-        QTest::newRow("listing") << "geraete|idevice_id -l" << 0 << QByteArray("a1\nb2\n") << "a1,b2" << 1;
+        const QString liste = "geraete|idevice_id -l",
+                      validate = "istGekoppelt|idevicepair" + u + " validate",
+                      pair = "koppeln|idevicepair" + u + " pair",
+                      unpair = "entkoppeln|idevicepair" + u + " unpair",
+                      produkt = "geraetedatenLesen|ideviceinfo" + u + " -k ProductType",
+                      akku = "akkudatenLesen|idevicediagnostics" + u + " ioregentry AppleSmartBattery",
+                      crash = "panicLogsLesen|idevicecrashreport" + u + " -k -f panic DIR";
+        const QByteArray leer;
+        QTest::newRow("listing") << liste << 0 << QByteArray("a1\nb2\n") << "a1,b2" << 1;
         QTest::newRow("listing tool missing")
-            << "geraete|idevice_id -l" << fehlt << QByteArray()
+            << liste << fehlt << leer
             << "Fehler: Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren." << 1;
-        QTest::newRow("listing tool not startable")
-            << "geraete|idevice_id -l" << startetNicht << QByteArray() << "Fehler: kaputt" << 1;
-        QTest::newRow("trusted") << validate << 0 << QByteArray() << "ja" << 1;
+        QTest::newRow("listing tool not startable") << liste << startetNicht << leer << "Fehler: kaputt" << 1;
+        QTest::newRow("listing killed") << liste << abgebrochen << leer << unlesbar << 1;
+        QTest::newRow("trusted") << validate << 0 << leer << "ja" << 1;
         QTest::newRow("not trusted, whatever it says")
             << validate << 1 << QByteArray("SUCCESS") << "nein" << 1;
-        QTest::newRow("trust test without tool") << validate << fehlt << QByteArray() << "nein" << 1;
+        QTest::newRow("trust test without tool") << validate << fehlt << leer << "nein" << 1;
         QTest::newRow("pairing accepted, whatever it says") << pair << 0 << QByteArray("ERROR") << "ok" << 1;
         QTest::newRow("pairing pending")
-            << pair << 1 << QByteArray() << "Fehler: Auf dem iPhone „Vertrauen“ tippen und den Code eingeben."
-            << 1;
-        QTest::newRow("pairing tool not startable")
-            << pair << startetNicht << QByteArray() << "Fehler: kaputt" << 1;
-        QTest::newRow("unpair tool missing is ignored")
-            << "entkoppeln|idevicepair" + u + " unpair" << fehlt << QByteArray() << "ok" << 1;
+            << pair << 1 << leer << "Fehler: Auf dem iPhone „Vertrauen“ tippen und den Code eingeben." << 1;
+        QTest::newRow("pairing tool not startable") << pair << startetNicht << leer << "Fehler: kaputt" << 1;
+        QTest::newRow("unpaired") << unpair << 0 << leer << "ja" << 1;
+        QTest::newRow("unpair refused") << unpair << 1 << leer << "nein" << 1;
+        QTest::newRow("unpair killed") << unpair << abgebrochen << leer << "nein" << 1;
         QTest::newRow("identity, six keys")
             << produkt << 0 << QByteArray("iPhone14,5\n") << "iPhone14,5" << 6;
-        QTest::newRow("no model: one key only") << produkt << 0 << QByteArray() << unlesbar << 1;
-        QTest::newRow("identity tool missing") << produkt << fehlt << QByteArray() << unlesbar << 1;
-        QTest::newRow("battery tool missing")
-            << "akkudatenLesen|idevicediagnostics" + u + " ioregentry AppleSmartBattery" << fehlt
-            << QByteArray() << "kein Akku" << 1;
-        QTest::newRow("crash tool missing") << "panicLogsLesen|idevicecrashreport" + u + " -k -f panic DIR"
-                                            << fehlt << QByteArray() << "0 Logs" << 1;
+        QTest::newRow("no model: one key only") << produkt << 0 << leer << unlesbar << 1;
+        QTest::newRow("identity tool missing") << produkt << fehlt << leer << unlesbar << 1;
+        QTest::newRow("identity killed") << produkt << abgebrochen << leer << unlesbar << 1;
+        QTest::newRow("battery tool missing") << akku << fehlt << leer << "kein Akku" << 1;
+        QTest::newRow("battery answer floods")
+            << akku << 0 << QByteArray(antwortHoechstens + 1, '<') << "kein Akku" << 1;
+        QTest::newRow("crash tool missing") << crash << fehlt << leer << "0 Logs" << 1;
+        QTest::newRow("crash tool ends with an error") << crash << 255 << leer << "0 Logs" << 1;
+        QTest::newRow("crash copy killed: not the same as no logs")
+            << crash << abgebrochen << leer << unlesbar << 1;
     }
     void ausgaenge() {
         QFETCH(QString, aufruf);
@@ -92,6 +100,8 @@ private Q_SLOTS:
             laeufer->antworten(werkzeugAufruf, std::unexpected(ZugriffFehler::werkzeugFehlt()));
         else if (status == startetNicht)
             laeufer->antworten(werkzeugAufruf, std::unexpected(StartFehler{"kaputt"}));
+        else if (status == abgebrochen)
+            laeufer->antworten(werkzeugAufruf, std::unexpected(Abgebrochen{}));
         else
             laeufer->antworten(werkzeugAufruf, Werkzeugergebnis{status, ausgabe});
         QTEST(ausgang(Libimobiledevice(laeufer), aufruf.section('|', 0, 0)), "ausgang");
@@ -125,11 +135,14 @@ private Q_SLOTS:
             }
         };
         const QString gefiltert = "idevicecrashreport" + u + " -k -f panic DIR";
-        laeufer->antworten(gefiltert,
-                           Werkzeugergebnis{0, mitFilter ? "Done.\n" : "Usage: idevicecrashreport …\n"},
-                           mitFilter ? kopieren : std::function<void(const QString&)>());
-        laeufer->antworten("idevicecrashreport" + u + " -k DIR", Werkzeugergebnis{0, "Done.\n"}, kopieren);
-        const QList<PanicLog> logs = Libimobiledevice(laeufer).panicLogsLesen(udid);
+        laeufer->antworten(
+            gefiltert,
+            Werkzeugergebnis{0, mitFilter ? QByteArray(2 << 20, '.') : "Usage: idevicecrashreport …\n"},
+            mitFilter ? kopieren : std::function<void(const QString&)>());
+        // A long copy prints far more progress than any answer may hold.
+        laeufer->antworten("idevicecrashreport" + u + " -k DIR",
+                           Werkzeugergebnis{0, QByteArray(2 << 20, '.')}, kopieren);
+        const QList<PanicLog> logs = Libimobiledevice(laeufer).panicLogsLesen(udid).value();
         QCOMPARE(logs.size(), 2);
         QCOMPARE(logs[0].datei + ' ' + logs[1].datei, "panic-b.ips panic-a.ips");
         QCOMPARE(laeufer->aufrufe().size(), mitFilter ? 1 : 2);

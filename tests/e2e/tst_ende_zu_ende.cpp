@@ -115,6 +115,21 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!prozessMit(m_buehne->werkzeugVerzeichnis()), 5000);
     }
 
+    // A phone that stops answering during the copy of its reports: after 30 s without a word the
+    // tool is killed, nothing is sent and the copied reports are gone.
+    void haengenderKopierer() {
+        m_buehne->iphone();
+        m_buehne->dauer("idevicecrashreport -u " + Buehne::udid() + " -k DIR", 600);
+        QProcess& app = starten(m_dienst->link());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_buehne->aufrufe().size() == 11 && prozessMit(m_buehne->werkzeugVerzeichnis()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!prozessMit(m_buehne->werkzeugVerzeichnis()), 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(QDir::tempPath()).entryList({"sondit-kabel-*"}, QDir::Dirs),
+                                  QStringList(), 5000);
+        QCOMPARE(m_dienst->anzahl("POST"), 0);
+        QCOMPARE(app.state(), QProcess::Running);
+    }
+
     // One instance per user: a later start hands its link over, also to an instance that has
     // taken over the socket a killed one left behind.
     void eineInstanz() {

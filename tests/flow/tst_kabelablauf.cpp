@@ -46,6 +46,11 @@ class TestKabelAblauf : public QObject {
     std::shared_ptr<FakeZugriff> m_geraet;
 
 private Q_SLOTS:
+    void initTestCase() {
+        QCOMPARE(werkoraClient().transferTimeout(), 60'000);
+        werkoraClient().setTransferTimeout(500); // a silent service is given up sooner here
+    }
+
     void init() {
         QSettings().clear();
         m_geraet = std::make_shared<FakeZugriff>();
@@ -92,9 +97,15 @@ private Q_SLOTS:
             << Dienstantwort{404, R"({"werkstatt":"A"})"} << abgelaufen << Text();
         QTest::newRow("302 is not followed") << Dienstantwort{302} << abgelaufen << Text();
         QTest::newRow("307 is not followed") << Dienstantwort{307} << abgelaufen << Text();
+        QTest::newRow("a body beyond 1 MiB is not read")
+            << Dienstantwort{200, "{\"werkstatt\":\"A\",\"x\":\"" + QByteArray(1 << 20, 'x') + "\"}"}
+            << Schritt::wartetAufGeraet() << Text();
         QTest::newRow("connection closed")
             << Dienstantwort{.schliessen = true}
             << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Connection closed") << Text();
+        QTest::newRow("silent service")
+            << Dienstantwort{.schweigen = true}
+            << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Operation canceled") << Text();
     }
     void abfrage() {
         QFETCH(Dienstantwort, antwort);
@@ -168,21 +179,34 @@ private Q_SLOTS:
                       .replaceInStrings(QRegularExpression("$"), ' ' + udid)));
     }
 
-    void identitaetUnlesbar() {
+    // The identity or the panic logs cannot be read: fehler, nothing sent; retry reads afresh.
+    void unlesbar_data() {
+        QTest::addColumn<bool>("identitaet");
+        QTest::newRow("identity unreadable") << true;
+        QTest::newRow("panic copy killed") << false;
+    }
+    void unlesbar() {
+        QFETCH(bool, identitaet);
         const QString text = "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
-        m_geraet->einstellen([&](auto& a) { a.geraetedaten = std::unexpected(ZugriffFehler::lesen(text)); });
+        m_geraet->einstellen([&](auto& a) {
+            if (identitaet)
+                a.geraetedaten = std::unexpected(ZugriffFehler::lesen(text));
+            else
+                a.panic = std::unexpected(ZugriffFehler::lesen(text));
+        });
         Testdienst dienst;
         KabelAblauf ablauf(m_geraet, kurz);
         ablauf.linkOeffnen(dienst.link());
         Schritte schritte(ablauf);
         QTRY_COMPARE(ablauf.schritt(), Schritt::fehler(text));
         QCOMPARE(schritte, (QList{Schritt::wartetAufGeraet(), Schritt::liest(), Schritt::fehler(text)}));
-        QCOMPARE(m_geraet->anzahl("akkudatenLesen") + m_geraet->anzahl("panicLogsLesen") +
-                     dienst.anzahl("POST"),
-                 0);
+        QCOMPARE(m_geraet->anzahl("akkudatenLesen"), identitaet ? 0 : 1);
+        QVERIFY(!ablauf.geraet() && dienst.anzahl("POST") == 0);
         // Retry reads the phone afresh and sends, without asking Werkora again.
-        m_geraet->einstellen(
-            [](auto& a) { a.geraetedaten = Geraetedaten{"iPhone12,1", {}, {}, {}, {}, {}}; });
+        m_geraet->einstellen([](auto& a) {
+            a.geraetedaten = Geraetedaten{"iPhone12,1", {}, {}, {}, {}, {}};
+            a.panic = QList<PanicLog>();
+        });
         ablauf.sucheStarten();
         QCOMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
         QTRY_COMPARE(ablauf.schritt().fall(), Schritt::Fall::fertig);
@@ -191,34 +215,41 @@ private Q_SLOTS:
     }
 
     void bericht_data() {
-        QTest::addColumn<bool>("entfernen");
+        QTest::addColumn<QString>("kopplung"); // the option off, or the removal working or refused
         QTest::addColumn<Dienstantwort>("antwort");
         QTest::addColumn<Schritt>("schritt");
         const Schritt abgelehnt = Schritt::fehler("Werkora hat die Daten nicht angenommen.");
         QTest::newRow("accepted, pairing removed")
-            << true << Dienstantwort{200}
+            << "entfernt" << Dienstantwort{200}
             << Schritt::fertig("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.");
+        QTest::newRow("accepted, removal refused")
+            << "bleibt" << Dienstantwort{200}
+            << Schritt::fertig(
+                   "An Werkora gesendet. Die Kopplung mit dem iPhone konnte nicht entfernt werden.");
         QTest::newRow("accepted, pairing kept")
-            << false << Dienstantwort{200} << Schritt::fertig("An Werkora gesendet.");
-        QTest::newRow("201 is no success") << true << Dienstantwort{201} << abgelehnt;
-        QTest::newRow("400 with error") << true << Dienstantwort{400, R"({"error":"Schon erledigt."})"}
+            << "aus" << Dienstantwort{200} << Schritt::fertig("An Werkora gesendet.");
+        QTest::newRow("201 is no success") << "entfernt" << Dienstantwort{201} << abgelehnt;
+        QTest::newRow("400 with error") << "entfernt" << Dienstantwort{400, R"({"error":"Schon erledigt."})"}
                                         << Schritt::fehler("Schon erledigt.");
         QTest::newRow("500 with HTML")
-            << true << Dienstantwort{500, "<html>Oops</html>", "text/html"} << abgelehnt;
-        QTest::newRow("307 is not followed") << true << Dienstantwort{307} << abgelehnt;
-        QTest::newRow("connection closed") << true << Dienstantwort{.schliessen = true}
+            << "entfernt" << Dienstantwort{500, "<html>Oops</html>", "text/html"} << abgelehnt;
+        QTest::newRow("307 is not followed") << "entfernt" << Dienstantwort{307} << abgelehnt;
+        QTest::newRow("connection closed") << "entfernt" << Dienstantwort{.schliessen = true}
                                            << Schritt::fehler("Senden fehlgeschlagen: Connection closed");
+        QTest::newRow("silent service") << "entfernt" << Dienstantwort{.schweigen = true}
+                                        << Schritt::fehler("Senden fehlgeschlagen: Operation canceled");
     }
     void bericht() {
-        QFETCH(bool, entfernen);
+        QFETCH(QString, kopplung);
         QFETCH(Dienstantwort, antwort);
         QFETCH(Schritt, schritt);
+        m_geraet->einstellen([&](auto& a) { a.entkoppelt = kopplung == "entfernt"; });
         m_geraet->anhalten("entkoppeln");
         Testdienst anderswo, dienst;
         antwort.kopfzeilen.insert("Location", anderswo.adresse().toString().toUtf8());
         dienst.setAntwort("POST", antwort);
         KabelAblauf ablauf(m_geraet, kurz);
-        ablauf.setKopplungEntfernen(entfernen);
+        ablauf.setKopplungEntfernen(kopplung != "aus");
         ablauf.linkOeffnen(dienst.link());
         QTRY_VERIFY(dienst.anzahl("POST") >= 1);
         const Anfrage& post = dienst.anfragen().at(1);
@@ -228,7 +259,7 @@ private Q_SLOTS:
             post.inhalt,
             R"({"programm":"Sondit Kabel 1.0.0","geraet":{"produkt":"iPhone14,5","ios":"17.5.1"},"akku":)"
             R"({"zyklen":523,"designMah":3227,"istMah":2810,"temperaturC":30.55},"panic":[{"datei":"panic-1.ips","text":"eins"}]})");
-        const bool entkoppelt = schritt.text().contains("entfernt");
+        const bool entkoppelt = schritt.text().contains("Kopplung");
         if (entkoppelt) { // only after Werkora took the report, and before the step is final
             QTRY_COMPARE(m_geraet->laufende(), 1);
             QCOMPARE(ablauf.schritt(), Schritt::sendet());

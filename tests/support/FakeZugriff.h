@@ -18,7 +18,8 @@ public:
         Ergebnis<void> koppeln = {};
         Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{"iPhone14,5", {}, {}, {}, {}, {}};
         std::optional<Akkudaten> akku;
-        QList<PanicLog> panic;
+        Ergebnis<QList<PanicLog>> panic = QList<PanicLog>();
+        bool entkoppelt = true;
     };
 
     Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &Antworten::geraete); }
@@ -28,14 +29,16 @@ public:
     Ergebnis<void> koppeln(const QString& udid) const override {
         return rufen("koppeln", udid, &Antworten::koppeln);
     }
-    void entkoppeln(const QString& udid) const override { rufen("entkoppeln", udid, &Antworten::gekoppelt); }
+    bool entkoppeln(const QString& udid) const override {
+        return rufen("entkoppeln", udid, &Antworten::entkoppelt);
+    }
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override {
         return rufen("geraetedatenLesen", udid, &Antworten::geraetedaten);
     }
     std::optional<Akkudaten> akkudatenLesen(const QString& udid) const override {
         return rufen("akkudatenLesen", udid, &Antworten::akku);
     }
-    QList<PanicLog> panicLogsLesen(const QString& udid) const override {
+    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid) const override {
         return rufen("panicLogsLesen", udid, &Antworten::panic);
     }
 

@@ -30,6 +30,8 @@ std::optional<Anfrage> anfrageLesen(QByteArray& puffer) {
 void beantworten(QTcpSocket& socket, const Dienstantwort& antwort) {
     if (antwort.schliessen)
         return socket.abort();
+    if (antwort.schweigen)
+        return;
     QByteArray text = "HTTP/1.1 " + QByteArray::number(antwort.status) +
                       " X\r\nContent-Type: " + antwort.inhaltstyp +
                       "\r\nContent-Length: " + QByteArray::number(antwort.inhalt.size()) + "\r\n";

@@ -14,13 +14,13 @@ struct Anfrage {
     QByteArray inhalt;
 };
 
-// `schliessen`: the connection is closed without any answer.
+// `schliessen`: the connection is closed without any answer; `schweigen`: it stays open, silent.
 struct Dienstantwort {
     int status = 200;
     QByteArray inhalt;
     QByteArray inhaltstyp = "application/json";
     QMap<QByteArray, QByteArray> kopfzeilen;
-    bool schliessen = false;
+    bool schliessen = false, schweigen = false;
 };
 
 // A real HTTP/1.1 server on 127.0.0.1 standing in for Werkora, run by the thread that owns it. It
