@@ -1,6 +1,8 @@
 #pragma once
 
-#include "Werkzeuglaeufer.h"
+#include "Werkzeugergebnis.h"
+
+#include <QStringList>
 
 namespace kabel {
 

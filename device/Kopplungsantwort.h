@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Werkzeuglaeufer.h"
+#include "Werkzeugergebnis.h"
 
 namespace kabel {
 

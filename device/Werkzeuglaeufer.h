@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Werkzeugergebnis.h"
 #include "ZugriffFehler.h"
 
 #include <QByteArray>
@@ -7,12 +8,6 @@
 #include <QStringList>
 
 namespace kabel {
-
-// Exit status and everything a tool wrote to its standard output. Standard error is never kept.
-struct Werkzeugergebnis {
-    qint32 status = 0;
-    QByteArray ausgabe;
-};
 
 // What a run's standard output is: an answer the caller reads (real ones are a few kilobytes; a
 // tool writing more than `antwortHoechstens` is killed), or progress lines that only keep the run
