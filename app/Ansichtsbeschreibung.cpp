@@ -15,6 +15,7 @@ Zustand zustandVon(const KabelAblauf& ablauf) {
     zustand.akku = ablauf.akku();
     zustand.panicAnzahl = ablauf.panicAnzahl();
     zustand.kopplungEntfernen = ablauf.kopplungEntfernen();
+    zustand.linkWirdGeprueft = ablauf.linkWirdGeprueft();
 #ifdef Q_OS_MACOS
     zustand.mac = true;
 #endif
@@ -114,6 +115,13 @@ Ansicht ansichtFuer(const Zustand& zustand) {
         ansicht.reihenfolge.append(Baustein::erneutVersuchen);
         ansicht.abstand = 12;
         break;
+    }
+    // While a new link is checked, the previous check's step offers nothing, retry included.
+    if (zustand.linkWirdGeprueft) {
+        ansicht.meldung.reset();
+        ansicht.raster.clear();
+        ansicht.fortschritt = QStringLiteral("Link wird bei Werkora geprüft …");
+        ansicht.reihenfolge = {Baustein::fortschritt};
     }
     if (ansicht.raster.isEmpty())
         ansicht.reihenfolge.removeAll(Baustein::raster);

@@ -24,6 +24,7 @@ struct Zustand {
     bool kopplungEntfernen = true;
     // The waiting text names the Mac there and "diesen Computer" everywhere else.
     bool mac = false;
+    bool linkWirdGeprueft = false;
 };
 
 // The controller's current values, read through its getters.

@@ -64,6 +64,7 @@ template <typename Arbeit, typename Weiter> void KabelAblauf::amGeraet(Arbeit ar
 
 void KabelAblauf::linkOeffnen(const QUrl& link) {
     neuePruefung();
+    m_linkBestaetigt = false;
     schreiben(m_geraet, std::optional<Geraetedaten>());
     schreiben(m_akku, std::optional<Akkudaten>());
     schreiben(m_panic, QList<PanicLog>());
@@ -71,6 +72,7 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
     schreiben(m_werkstatt, std::optional<QString>());
 
     std::optional<QUrl> ziel = zielAusLink(link);
+    schreiben(m_linkWirdGeprueft, ziel.has_value());
     if (!ziel) {
         schreiben(m_ziel, std::optional<QUrl>());
         schrittSetzen(Schritt::linkUngueltig(QStringLiteral(
@@ -78,8 +80,9 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
         return;
     }
     schreiben(m_ziel, std::move(ziel));
-    // The step stays as it is until Werkora has answered. The lookup runs in the next turn, so
-    // of two links opened at once only the second one-time link is asked, and it only once.
+    // The step stays as it is until Werkora has answered; meanwhile nothing of the previous check
+    // acts, and retry is refused. The lookup runs in the next turn, so of two links opened at
+    // once only the second one-time link is asked, and it only once.
     QMetaObject::invokeMethod(
         this, [this, pruefung = m_pruefung] { sitzungLaden(pruefung); }, Qt::QueuedConnection);
 }
@@ -90,6 +93,7 @@ void KabelAblauf::sitzungLaden(quint64 pruefung) {
     beiAntwort(werkoraClient().get(werkoraAnfrage(*m_ziel)), this, [this, pruefung](const Antwort& antwort) {
         if (!istAktuell(pruefung))
             return;
+        schreiben(m_linkWirdGeprueft, false);
         if (!antwort.status) {
             schrittSetzen(Schritt::linkUngueltig(u"Werkora ist nicht erreichbar: " + antwort.fehlertext));
             return;
@@ -100,11 +104,15 @@ void KabelAblauf::sitzungLaden(quint64 pruefung) {
             return;
         }
         schreiben(m_werkstatt, werkstattAusAntwort(antwort.inhalt));
+        m_linkBestaetigt = true;
         sucheStarten();
     });
 }
 
 void KabelAblauf::sucheStarten() {
+    // Only ever for a link Werkora confirmed: not for a refused one, nor while a new one is checked.
+    if (!m_linkBestaetigt)
+        return;
     neuePruefung();
     schrittSetzen(Schritt::wartetAufGeraet());
     m_kopplungVersucht = false;

@@ -25,10 +25,10 @@ class UiBruecke;
 // step to step. One instance per process, bound to the UI thread: every property is read and
 // written there only, so no locks exist.
 //
-// Observing: every write of a published property (schritt, ziel, werkstatt, geraet, akku, panic,
-// panicAnzahl; the panic texts themselves are only sent, never shown) first emits wirdGeaendert(),
-// then stores the value, also when the value is equal. A slot connected directly therefore still
-// sees the old values; the window redraws once per event-loop turn from the getters.
+// Observing: every write of a published property (schritt, linkWirdGeprueft, ziel, werkstatt,
+// geraet, akku, panic, panicAnzahl; the panic texts themselves are only sent, never shown) first emits
+// wirdGeaendert(), then stores the value, also when the value is equal. A slot connected directly therefore
+// still sees the old values; the window redraws once per event-loop turn from the getters.
 //
 // Device work: every device operation runs on one worker thread, one at a time and in order; the
 // device loop itself lives here on the UI thread (a pass, then a pause timer, then the next pass).
@@ -52,6 +52,9 @@ public:
 
     // Published properties.
     const Schritt& schritt() const { return m_schritt; }
+    // From an accepted link until Werkora has answered for it; the step is that of the previous
+    // check meanwhile, and nothing of that check acts any more.
+    bool linkWirdGeprueft() const { return m_linkWirdGeprueft; }
     const std::optional<QUrl>& ziel() const { return m_ziel; }
     const std::optional<QString>& werkstatt() const { return m_werkstatt; }
     const std::optional<Geraetedaten>& geraet() const { return m_geraet; }
@@ -65,7 +68,8 @@ public:
 
     // Starts a new check with a link delivered by the platform.
     void linkOeffnen(const QUrl& link);
-    // Sets wartetAufGeraet and starts the device phase afresh (after the lookup, and for retry).
+    // Sets wartetAufGeraet and starts the device phase afresh (after the lookup, and for retry),
+    // but only for a link Werkora has confirmed; otherwise it does nothing.
     void sucheStarten();
 
 Q_SIGNALS:
@@ -99,10 +103,12 @@ private:
     std::shared_ptr<Geraetearbeiter> m_arbeiter;
     QTimer m_pause;
     quint64 m_pruefung = 0;
+    bool m_linkBestaetigt = false;   // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false; // a pairing request was made for the phone now attached
     std::optional<QString> m_udid;   // the phone found trusted; its pairing is removed after the report
 
     Schritt m_schritt = Schritt::ohneLink();
+    bool m_linkWirdGeprueft = false;
     std::optional<QUrl> m_ziel;
     std::optional<QString> m_werkstatt;
     std::optional<Geraetedaten> m_geraet;

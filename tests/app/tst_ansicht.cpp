@@ -80,6 +80,10 @@ private Q_SLOTS:
             << zustand(Schritt::fertig("An Werkora gesendet."))
             << "Für W · a.werkora.de | erledigt/gruen: An Werkora gesendet. In Werkora geht es weiter, dieses "
                "Fenster kann offen bleiben. | raster 3 @14";
+        Zustand neuerLink = zustand(Schritt::fehler(fehler));
+        neuerLink.linkWirdGeprueft = true;
+        QTest::newRow("a new link being checked hides the old failure")
+            << neuerLink << "Für W · a.werkora.de | fortschritt: Link wird bei Werkora geprüft …";
         QTest::newRow("fehler hides the last reading")
             << zustand(Schritt::fehler(fehler))
             << "Für W · a.werkora.de | warnung/orange: " + fehler + " | erneutVersuchen @12";

@@ -73,13 +73,13 @@ private Q_SLOTS:
         QList<Schritt> gesehen;
         connect(&ablauf, &KabelAblauf::wirdGeaendert, this, [&] { gesehen.append(ablauf.schritt()); });
         ablauf.linkOeffnen(schlechterLink);
-        QCOMPARE(gesehen, QList<Schritt>(7, Schritt::ohneLink())); // geraet … werkstatt, ziel, schritt
+        QCOMPARE(gesehen, QList<Schritt>(8, Schritt::ohneLink())); // geraet … werkstatt, ziel, schritt
         QCOMPARE(ablauf.schritt(),
                  Schritt::linkUngueltig("Dieser Link stammt nicht von einer Werkora-Instanz. "
                                         "Aus Sicherheitsgründen wird nichts gelesen."));
         // The stored option outlives the controller and is not published.
         ablauf.setKopplungEntfernen(false);
-        QCOMPARE(gesehen.size(), 7);
+        QCOMPARE(gesehen.size(), 8);
         QVERIFY(!KabelAblauf(m_geraet).kopplungEntfernen());
         QVERIFY(m_geraet->aufrufe().isEmpty());
     }
@@ -278,26 +278,32 @@ private Q_SLOTS:
     void ueberholt_data() {
         QTest::addColumn<QString>("stufe");
         for (const char* stufe : {"lookup answer pending", "second link in the same turn", "loop pausing",
-                                  "read job running", "report answer pending", "unpair running"})
+                                  "loop pausing, new link refused", "read job running",
+                                  "failed, retry offered", "report answer pending", "unpair running"})
             QTest::newRow(stufe) << QString(stufe);
     }
     void ueberholt() {
         QFETCH(QString, stufe);
         Testdienst alt, neu;
-        neu.setAntwort("GET", {200, R"({"werkstatt":"Neu"})"});
+        const bool neuAbgelehnt = stufe.endsWith("refused");
+        neu.setAntwort("GET", {neuAbgelehnt ? 404 : 200, R"({"werkstatt":"Neu"})"});
         KabelAblauf ablauf(m_geraet, kurz);
         QSignalSpy beantwortet(&werkoraClient(), &QNetworkAccessManager::finished);
         alt.setZurueckhalten(stufe == "lookup answer pending");
-        if (stufe == "loop pausing") // an untrusted phone: a stray pass would show a new step
+        if (stufe.startsWith("loop pausing")) // an untrusted phone: a stray pass would show a new step
             m_geraet->einstellen([](auto& a) { a.gekoppelt = false; });
-        m_geraet->anhalten(stufe == "unpair running"                               ? "entkoppeln"
-                           : stufe.contains("running") || stufe.contains("report") ? "panicLogsLesen"
-                                                                                   : "");
+        if (stufe.startsWith("failed"))
+            m_geraet->einstellen(
+                [](auto& a) { a.geraetedaten = std::unexpected(ZugriffFehler::lesen("x")); });
+        if (stufe.contains("running") || stufe.contains("report"))
+            m_geraet->anhalten(stufe == "unpair running" ? "entkoppeln" : "panicLogsLesen");
         ablauf.linkOeffnen(alt.link());
         if (stufe == "lookup answer pending")
             QTRY_COMPARE(alt.anzahl("GET"), 1);
-        if (stufe == "loop pausing")
+        if (stufe.startsWith("loop pausing"))
             QTRY_VERIFY(m_geraet->anzahl("istGekoppelt") >= 2);
+        if (stufe.startsWith("failed"))
+            QTRY_COMPARE(ablauf.schritt(), Schritt::fehler("x"));
         if (stufe.contains("running") || stufe.contains("report"))
             QTRY_COMPARE(m_geraet->laufende(), 1);
         if (stufe == "report answer pending") {
@@ -312,28 +318,58 @@ private Q_SLOTS:
         neu.setZurueckhalten(true);
         ablauf.linkOeffnen(neu.link());
         Schritte schritte(ablauf);
+        ablauf.sucheStarten(); // retry, pressed while the new link is checked, does nothing
         alt.freigeben();
         m_geraet->freigeben();
         if (stufe.contains("answer pending"))
             QTRY_VERIFY(beantwortet.count() > antworten); // the old answer has arrived
-        bool vorbei = false; // after twice the pause, a loop that still ran would have listed again
-        QTimer::singleShot(2 * kurz, this, [&] { vorbei = true; });
-        QTRY_VERIFY(vorbei && m_geraet->laufende() == 0);
-        QVERIFY(m_geraet->aufrufe().size() <= vorher.size() + 1); // at most the one under way
-        QVERIFY(schritte.isEmpty());
+        const auto ohneNeueArbeit = [&] {
+            bool vorbei = false; // after twice the pause, a loop that still ran would have listed again
+            QTimer::singleShot(2 * kurz, this, [&] { vorbei = true; });
+            QTRY_VERIFY(vorbei && m_geraet->laufende() == 0);
+            QVERIFY(m_geraet->aufrufe().size() <= vorher.size() + 1); // at most the one under way
+        };
+        ohneNeueArbeit();
+        QVERIFY(schritte.isEmpty() && ablauf.linkWirdGeprueft());
 
         neu.freigeben();
-        // Device work runs in order: two listings of the new check come after any old result.
-        const qsizetype alte = m_geraet->aufrufe().size();
-        QTRY_VERIFY(m_geraet->aufrufe().size() >= alte + 2);
-        QCOMPARE(schritte, QList{Schritt::wartetAufGeraet()});
-        QCOMPARE(ablauf.werkstatt(), Text("Neu"));
-        QVERIFY(!ablauf.geraet());
+        if (neuAbgelehnt) { // a failed lookup leaves no device work behind
+            QTRY_COMPARE(schritte, QList{abgelaufen});
+            ohneNeueArbeit();
+        } else { // device work runs in order: two listings of the new check come after any old result
+            const qsizetype alte = m_geraet->aufrufe().size();
+            QTRY_VERIFY(m_geraet->aufrufe().size() >= alte + 2);
+            QCOMPARE(schritte, QList{Schritt::wartetAufGeraet()});
+            QCOMPARE(ablauf.werkstatt(), Text("Neu"));
+            QCOMPARE(m_geraet->aufrufe().mid(alte),
+                     QStringList(m_geraet->aufrufe().size() - alte, "geraete"));
+        }
+        QVERIFY(!ablauf.geraet() && !ablauf.linkWirdGeprueft());
         QCOMPARE(alt.anzahl("GET"), stufe == "second link in the same turn" ? 0 : 1);
         QCOMPARE(neu.anzahl("GET"), 1); // a one-time link is asked once
         QCOMPARE(alt.anzahl("POST"), posts);
-        QCOMPARE(m_geraet->aufrufe().mid(alte), QStringList(m_geraet->aufrufe().size() - alte, "geraete"));
         QCOMPARE(m_geraet->hoechstensGleichzeitig(), 1);
+    }
+
+    // Device work that a superseded check had queued behind a running tool never runs.
+    void warteschlange() {
+        m_geraet->anhalten("entkoppeln");
+        Testdienst a, b, d;
+        KabelAblauf ablauf(m_geraet, kurz);
+        ablauf.linkOeffnen(a.link());
+        QTRY_VERIFY(m_geraet->laufende() == 1 && m_geraet->aufrufe().last().startsWith("entkoppeln"));
+        m_geraet->anhalten("istGekoppelt"); // where d's check is to stop
+        ablauf.linkOeffnen(b.link());
+        QTRY_VERIFY(!ablauf.linkWirdGeprueft()); // b's first listing now waits behind the removal
+        ablauf.linkOeffnen(schlechterLink);
+        ablauf.linkOeffnen(d.link());
+        QTRY_VERIFY(!ablauf.linkWirdGeprueft());
+        m_geraet->freigeben("entkoppeln");
+        QTRY_VERIFY(m_geraet->aufrufe().last().startsWith("istGekoppelt"));
+        const QStringList alle = m_geraet->aufrufe();
+        QCOMPARE(alle.mid(alle.indexOf("entkoppeln " + udid) + 1),
+                 (QStringList{"geraete", "istGekoppelt " + udid}));
+        m_geraet->freigeben();
     }
 };
 

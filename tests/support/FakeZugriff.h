@@ -3,6 +3,7 @@
 #include "device/Geraetezugriff.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <condition_variable>
 #include <mutex>
 
@@ -48,11 +49,11 @@ public:
     }
     void anhalten(const QString& operation) {
         std::lock_guard sperre(m_mutex);
-        m_angehalten = operation;
+        m_angehalten.insert(operation);
     }
-    void freigeben() {
+    void freigeben(const QString& operation = {}) { // none: all
         std::lock_guard sperre(m_mutex);
-        m_angehalten.clear();
+        operation.isEmpty() ? m_angehalten.clear() : void(m_angehalten.remove(operation));
         m_weiter.notify_all();
     }
     QStringList aufrufe() const {
@@ -77,7 +78,7 @@ private:
         std::unique_lock sperre(m_mutex);
         m_aufrufe.append(udid.isEmpty() ? operation : operation + ' ' + udid);
         m_hoechstens = std::max(m_hoechstens, ++m_laufende);
-        m_weiter.wait(sperre, [&] { return m_angehalten != operation; });
+        m_weiter.wait(sperre, [&] { return !m_angehalten.contains(operation); });
         --m_laufende;
         return m_antworten.*antwort;
     }
@@ -87,7 +88,7 @@ private:
     mutable std::condition_variable m_weiter;
     mutable QStringList m_aufrufe;
     mutable int m_laufende = 0, m_hoechstens = 0;
-    QString m_angehalten;
+    QSet<QString> m_angehalten;
 };
 
 } // namespace kabel::test
