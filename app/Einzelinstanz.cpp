@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -64,15 +65,20 @@ bool Einzelinstanz::weitergeben(const std::optional<QString>& link) const {
 }
 
 bool Einzelinstanz::starten() {
-    // Listening would silently take the name over from a running instance (with user-only access
-    // Qt moves the new socket into place), so first make sure nobody answers on it. A name nobody
-    // answers on is left over from an instance that ended without cleaning up.
+    // Probing, removing a left-over name and listening happen under one lock: two processes
+    // started at the same moment could otherwise both find the name free and both listen (with
+    // user-only access Qt moves the new socket into place over the other's). The loser waits
+    // here, then finds the winner answering.
+    QLockFile sperre(m_name + u".lock");
+    if (!sperre.tryLock(antwortMs))
+        return false;
     QLocalSocket probe;
     probe.connectToServer(m_name);
     if (probe.waitForConnected(verbindenMs)) {
         probe.abort();
         return false;
     }
+    // Nobody answers on a name left over from an instance that ended without cleaning up.
     QLocalServer::removeServer(m_name);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     return m_server.listen(m_name);

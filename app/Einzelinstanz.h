@@ -29,7 +29,8 @@ public:
     bool weitergeben(const std::optional<QString>& link) const;
 
     // Starts listening. A socket left behind by a crashed instance is replaced. False when another
-    // instance listens already, or the socket cannot be created.
+    // instance listens already (also one started at the same moment), or the socket cannot be
+    // created.
     bool starten();
 
 Q_SIGNALS:

@@ -4,7 +4,9 @@
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -16,10 +18,13 @@ namespace {
 
 int weckpaar[2] = {-1, -1};
 
-// A signal handler may do next to nothing: it only wakes the event loop through a socket.
+// A signal handler may do next to nothing: it only wakes the event loop through a socket, and
+// leaves errno as the interrupted code had it.
 void melden(int) {
+    const int fehler = errno;
     const char byte = 1;
     [[maybe_unused]] const auto geschrieben = ::write(weckpaar[0], &byte, 1);
+    errno = fehler;
 }
 
 } // namespace
@@ -27,8 +32,19 @@ void melden(int) {
 
 void beiEndesignalBeenden() {
 #ifdef Q_OS_UNIX
+    // Close-on-exec: the tools, started from this process, must not inherit the pair. Non-blocking:
+    // a handler must never wait, even if many signals arrive before the loop reads.
+#ifdef SOCK_CLOEXEC
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, weckpaar) != 0)
+        return;
+#else // the Mac knows no flags here; no tool runs yet, so setting them afterwards is as good
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, weckpaar) != 0)
         return;
+    for (const int ende : weckpaar) {
+        ::fcntl(ende, F_SETFD, FD_CLOEXEC);
+        ::fcntl(ende, F_SETFL, ::fcntl(ende, F_GETFL) | O_NONBLOCK);
+    }
+#endif
     auto* wecker = new QSocketNotifier(weckpaar[1], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(wecker, &QSocketNotifier::activated, QCoreApplication::instance(), [] {
         char byte;

@@ -1,18 +1,29 @@
 #include "Einzelinstanz.h"
 #include "KabelApp.h"
 #include "Signale.h"
+#include "device/Arbeitsverzeichnis.h"
 #include "device/Prozesslaeufer.h"
 #include "flow/Konfiguration.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 // The app writes nothing to the console, Qt's own messages included.
 void schweigen(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Neither listening nor handing over worked (the per-user runtime directory is not usable, say).
+void keinServer() {
+    const QString text = QStringLiteral(
+        "Sondit Kabel kann nicht starten: Links aus dem Browser könnten dieses Fenster nicht erreichen. Bitte abmelden und neu anmelden.");
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    QMessageBox::critical(nullptr, QStringLiteral("Sondit Kabel"), text);
+}
 
 } // namespace
 
@@ -37,8 +48,15 @@ int main(int argc, char* argv[]) {
         if (instanz.weitergeben(link))
             return 0;
         // Two processes started at once: the loser of the race hands over to the winner.
-        if (!instanz.starten() && instanz.weitergeben(link))
-            return 0;
+        if (!instanz.starten()) {
+            if (instanz.weitergeben(link))
+                return 0;
+            // Without its socket a second instance would start beside this one with every link.
+            keinServer();
+            return 1;
+        }
+        // Only now, as the one instance: another one's live copy must not be taken for a leftover.
+        kabel::alteArbeitsverzeichnisseEntfernen();
 
         kabel::KabelApp kabelApp;
         kabelApp.bedienen(instanz);
@@ -53,8 +71,9 @@ int main(int argc, char* argv[]) {
         // The controller goes first, so its background threads can no longer reach it.
     }
     // Background threads may still wait for a tool (a phone that does not answer); they are never
-    // joined. End their tools, and leave without the static destructors those threads might
-    // still touch. The stored option was written when it was changed.
+    // joined. End their tools, remove the reports they copied, and leave without the static
+    // destructors those threads might still touch. The stored option was written when it changed.
     kabel::laufendeWerkzeugeBeenden();
+    kabel::laufendeArbeitsverzeichnisseEntfernen();
     std::_Exit(status);
 }

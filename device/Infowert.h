@@ -3,7 +3,6 @@
 #include "Werkzeugergebnis.h"
 
 #include <QString>
-
 #include <optional>
 
 namespace kabel {

@@ -1,6 +1,7 @@
 #include "Libimobiledevice.h"
 
 #include "Akkuantwort.h"
+#include "Arbeitsverzeichnis.h"
 #include "Geraeteliste.h"
 #include "Infowert.h"
 #include "Kopplungsantwort.h"
@@ -9,10 +10,6 @@
 #include "Prozesslaeufer.h"
 #include "Ressourcen.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QUuid>
-
 namespace kabel {
 
 namespace {
@@ -20,37 +17,6 @@ namespace {
 const QString idevicepair = QStringLiteral("idevicepair");
 const QString ideviceinfo = QStringLiteral("ideviceinfo");
 const QString idevicecrashreport = QStringLiteral("idevicecrashreport");
-
-// The private directory the crash tool copies into; removed on every way out of panicLogsLesen.
-class Arbeitsverzeichnis {
-public:
-    Arbeitsverzeichnis()
-        : m_pfad(QDir::tempPath() + u"/sondit-kabel-" +
-                 QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()) {
-        // Panic reports are private: only this user may look into the directory. A failure is
-        // ignored; the tool then copies nothing and the list stays empty.
-        QDir().mkpath(QDir::tempPath());
-        QDir().mkdir(m_pfad, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    ~Arbeitsverzeichnis() { QDir(m_pfad).removeRecursively(); }
-    Arbeitsverzeichnis(const Arbeitsverzeichnis&) = delete;
-    Arbeitsverzeichnis& operator=(const Arbeitsverzeichnis&) = delete;
-
-    QString pfad() const { return QDir::toNativeSeparators(m_pfad); }
-
-    // Every entry at every depth, hidden ones included; links are listed, not followed.
-    QStringList eintraege() const {
-        QStringList pfade;
-        QDirIterator it(m_pfad, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext())
-            pfade.append(it.next());
-        return pfade;
-    }
-
-private:
-    QString m_pfad;
-};
 
 } // namespace
 
