@@ -16,6 +16,7 @@ Zustand zustandVon(const KabelAblauf& ablauf) {
     zustand.panicAnzahl = ablauf.panicAnzahl();
     zustand.kopplungEntfernen = ablauf.kopplungEntfernen();
     zustand.linkWirdGeprueft = ablauf.linkWirdGeprueft();
+    zustand.hinweis = ablauf.hinweis();
 #ifdef Q_OS_MACOS
     zustand.mac = true;
 #endif
@@ -49,7 +50,8 @@ QList<Rasterzeile> rasterFuer(const std::optional<Geraetedaten>& geraet, const s
             teile.append(QString::number(*prozent) + u" %");
         if (akku->zyklen)
             teile.append(QString::number(*akku->zyklen) + u" Ladezyklen");
-        zeilen.append({QStringLiteral("Akku"), teile.join(u" · "), false});
+        zeilen.append({QStringLiteral("Akku"),
+                       teile.isEmpty() ? QStringLiteral("nicht lesbar") : teile.join(u" · "), false});
     }
     zeilen.append({QStringLiteral("Panic-Logs"),
                    panicAnzahl == 0 ? QStringLiteral("keine") : QString::number(panicAnzahl), false});
@@ -68,7 +70,10 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     };
     const auto warten = [&](QString text) {
         ansicht.fortschritt = std::move(text);
+        ansicht.hinweis = zustand.hinweis;
         ansicht.reihenfolge = {Baustein::fortschritt, Baustein::optionen};
+        if (zustand.hinweis)
+            ansicht.reihenfolge.insert(1, Baustein::hinweis);
         ansicht.abstand = 14;
     };
 
@@ -119,6 +124,7 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     // While a new link is checked, the previous check's step offers nothing, retry included.
     if (zustand.linkWirdGeprueft) {
         ansicht.meldung.reset();
+        ansicht.hinweis.reset();
         ansicht.raster.clear();
         ansicht.fortschritt = QStringLiteral("Link wird bei Werkora geprüft …");
         ansicht.reihenfolge = {Baustein::fortschritt};

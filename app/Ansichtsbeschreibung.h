@@ -25,6 +25,7 @@ struct Zustand {
     // The waiting text names the Mac there and "diesen Computer" everywhere else.
     bool mac = false;
     bool linkWirdGeprueft = false;
+    std::optional<QString> hinweis;
 };
 
 // The controller's current values, read through its getters.
@@ -48,14 +49,15 @@ struct Rasterzeile {
 };
 
 // The blocks of the step panel; Ansicht::reihenfolge lists the shown ones top to bottom.
-enum class Baustein { meldung, fortschritt, raster, optionen, erneutVersuchen };
+enum class Baustein { meldung, fortschritt, hinweis, raster, optionen, erneutVersuchen };
 
 struct Ansicht {
     QString untertitel;
     std::optional<Meldung> meldung;
     std::optional<QString> fortschritt;
-    QList<Rasterzeile> raster; // empty: no grid and no space for it
-    bool optionAn = true;      // the stored option, shown by the toggle
+    std::optional<QString> hinweis; // under the progress row while waiting
+    QList<Rasterzeile> raster;      // empty: no grid and no space for it
+    bool optionAn = true;           // the stored option, shown by the toggle
     QList<Baustein> reihenfolge;
     int abstand = 0; // spacing between the panel's blocks
 
@@ -67,7 +69,8 @@ Ansicht ansichtFuer(const Zustand& zustand);
 
 // The header's second line: workshop and host, the host alone, or the default line.
 QString untertitelFuer(const std::optional<QString>& werkstatt, const std::optional<QUrl>& ziel);
-// The data grid's rows; empty without a device record.
+// The data grid's rows; empty without a device record. A battery record without the figures
+// shown says "nicht lesbar", as a missing IMEI does.
 QList<Rasterzeile> rasterFuer(const std::optional<Geraetedaten>& geraet, const std::optional<Akkudaten>& akku,
                               qint64 panicAnzahl);
 

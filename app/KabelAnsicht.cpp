@@ -115,6 +115,11 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     m_spinner->setObjectName(QStringLiteral("spinner"));
     m_fortschrittText = zeileMitSymbol(m_fortschritt, m_spinner, 12, QStringLiteral("fortschrittText"));
 
+    m_hinweis = new QWidget(panel);
+    m_hinweis->setObjectName(QStringLiteral("hinweis"));
+    m_hinweisSymbol = new SymbolBild(16, m_hinweis);
+    m_hinweisText = zeileMitSymbol(m_hinweis, m_hinweisSymbol, 10, QStringLiteral("hinweisText"));
+
     m_raster = new QWidget(panel);
     m_raster->setObjectName(QStringLiteral("raster"));
     m_rasterLayout = new QGridLayout(m_raster);
@@ -134,11 +139,11 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     m_kopplung->setAccessibleName(m_kopplung->text());
     m_kopplung->setFont(schrift(12));
     optionenLayout->addWidget(m_kopplung);
-    m_hinweis = umbrechenderText(11, m_optionen);
-    m_hinweis->setObjectName(QStringLiteral("hinweis"));
-    m_hinweis->setText(QStringLiteral(
+    m_datenschutz = umbrechenderText(11, m_optionen);
+    m_datenschutz->setObjectName(QStringLiteral("datenschutz"));
+    m_datenschutz->setText(QStringLiteral(
         "Gelesen und gesendet werden nur Gerätedaten, Akku und Panic-Logs. Fotos, Nachrichten und andere Analysedaten liest das Programm nicht."));
-    optionenLayout->addWidget(m_hinweis);
+    optionenLayout->addWidget(m_datenschutz);
 
     m_erneut = new QPushButton(QStringLiteral("Erneut versuchen"), panel);
     m_erneut->setObjectName(QStringLiteral("erneutVersuchen"));
@@ -175,6 +180,7 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
         m_meldungSymbol->setSymbol(ansicht.meldung->symbol, farbeFuer(ansicht.meldung->farbe, palette()));
         m_meldungText->setText(ansicht.meldung->text);
     }
+    m_hinweisText->setText(ansicht.hinweis.value_or(QString()));
     m_fortschrittText->setText(ansicht.fortschritt.value_or(QString()));
     m_spinner->setAccessibleName(m_fortschrittText->text());
     rasterFuellen(ansicht.raster);
@@ -186,11 +192,10 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
     const bool knopfNeu =
         ansicht.zeigt(Baustein::erneutVersuchen) && !m_reihenfolge.contains(Baustein::erneutVersuchen);
     if (ansicht.reihenfolge != m_reihenfolge) {
-        const QList<std::pair<Baustein, QWidget*>> bausteine = {{Baustein::meldung, m_meldung},
-                                                                {Baustein::fortschritt, m_fortschritt},
-                                                                {Baustein::raster, m_raster},
-                                                                {Baustein::optionen, m_optionen},
-                                                                {Baustein::erneutVersuchen, m_erneut}};
+        const QList<std::pair<Baustein, QWidget*>> bausteine = {
+            {Baustein::meldung, m_meldung},   {Baustein::fortschritt, m_fortschritt},
+            {Baustein::hinweis, m_hinweis},   {Baustein::raster, m_raster},
+            {Baustein::optionen, m_optionen}, {Baustein::erneutVersuchen, m_erneut}};
         for (const auto& [baustein, widget] : bausteine) {
             m_panelLayout->removeWidget(widget);
             widget->setVisible(ansicht.zeigt(baustein));
@@ -256,7 +261,8 @@ void KabelAnsicht::hoeheAnpassen() {
 
 void KabelAnsicht::farbenSetzen() {
     sekundaer(m_untertitel);
-    sekundaer(m_hinweis);
+    sekundaer(m_datenschutz);
+    m_hinweisSymbol->setSymbol(Symbol::warnung, farbeFuer(Farbrolle::orange, QApplication::palette()));
     for (qsizetype i = 0; i < m_rasterLabels.size(); i += 2)
         sekundaer(m_rasterLabels[i]);
     QPalette linie = m_trennlinie->palette();

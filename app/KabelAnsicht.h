@@ -58,7 +58,10 @@ private:
     QList<QLabel*> m_rasterLabels; // label, value, label, value, …
     QWidget* m_optionen;
     QCheckBox* m_kopplung;
-    QLabel* m_hinweis;
+    QLabel* m_datenschutz;
+    QWidget* m_hinweis;
+    SymbolBild* m_hinweisSymbol;
+    QLabel* m_hinweisText;
     QPushButton* m_erneut;
 
     QList<Baustein> m_reihenfolge;

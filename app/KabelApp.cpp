@@ -2,6 +2,7 @@
 
 #include "Einzelinstanz.h"
 #include "KabelAnsicht.h"
+#include "Protokoll.h"
 #include "Symbole.h"
 #include "flow/KabelAblauf.h"
 
@@ -10,6 +11,8 @@
 #include <QShortcut>
 
 namespace kabel {
+
+Q_LOGGING_CATEGORY(protokollApp, "kabel.app", QtInfoMsg)
 
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
     : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))) {
@@ -37,6 +40,7 @@ KabelApp::~KabelApp() {
 }
 
 void KabelApp::linkEmpfangen(const QUrl& link) {
+    qCDebug(protokollApp) << "Link erhalten";
     m_ablauf->linkOeffnen(link);
     fensterZeigen();
 }

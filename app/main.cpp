@@ -1,5 +1,6 @@
 #include "Einzelinstanz.h"
 #include "KabelApp.h"
+#include "Protokoll.h"
 #include "Signale.h"
 #include "device/Arbeitsverzeichnis.h"
 #include "device/Prozesslaeufer.h"
@@ -11,11 +12,16 @@
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
-// The app writes nothing to the console, Qt's own messages included.
-void schweigen(QtMsgType, const QMessageLogContext&, const QString&) {}
+// The app writes nothing to the console, Qt's own messages included; only its own diagnostics,
+// when switched on with QT_LOGGING_RULES="kabel.*=true", go to stderr.
+void protokollieren(QtMsgType, const QMessageLogContext& kontext, const QString& text) {
+    if (kontext.category && std::strncmp(kontext.category, "kabel.", 6) == 0)
+        std::fprintf(stderr, "%s: %s\n", kontext.category, text.toLocal8Bit().constData());
+}
 
 // Neither listening nor handing over worked (the per-user runtime directory is not usable, say).
 void keinServer() {
@@ -28,7 +34,7 @@ void keinServer() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qInstallMessageHandler(schweigen);
+    qInstallMessageHandler(protokollieren);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Sondit"));
     QApplication::setApplicationName(QStringLiteral("Sondit Kabel"));
@@ -45,8 +51,10 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
-        if (instanz.weitergeben(link))
+        if (instanz.weitergeben(link)) {
+            qCDebug(kabel::protokollApp) << "an die laufende Instanz übergeben";
             return 0;
+        }
         // Two processes started at once: the loser of the race hands over to the winner.
         if (!instanz.starten()) {
             if (instanz.weitergeben(link))
@@ -55,6 +63,7 @@ int main(int argc, char* argv[]) {
             keinServer();
             return 1;
         }
+        qCDebug(kabel::protokollApp) << "gestartet, Version" << kabel::konfiguration::programmVersion;
         // Only now, as the one instance: another one's live copy must not be taken for a leftover.
         kabel::alteArbeitsverzeichnisseEntfernen();
 

@@ -4,7 +4,6 @@
 // UI thread).
 #include "Berichte.h"
 #include "Buehne.h"
-#include "Schrittvergleich.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "device/Libimobiledevice.h"

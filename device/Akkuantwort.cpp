@@ -72,7 +72,12 @@ std::optional<Akkudaten> akkudatenAusAntwort(const Werkzeugergebnis& antwort) {
         !flachGenug(ausgabe, 32))
         return std::nullopt;
     plist_t wurzel = nullptr;
-    plist_from_memory(ausgabe.constData(), static_cast<uint32_t>(ausgabe.size()), &wurzel);
+    // plist_from_memory gained an argument in libplist 2.3; these two read alike in 2.2 and later.
+    const auto laenge = static_cast<uint32_t>(ausgabe.size());
+    if (plist_is_binary(ausgabe.constData(), laenge))
+        plist_from_bin(ausgabe.constData(), laenge, &wurzel);
+    else
+        plist_from_xml(ausgabe.constData(), laenge, &wurzel);
     const std::unique_ptr<void, decltype(&plist_free)> halter(wurzel, &plist_free);
     if (!wurzel || plist_get_node_type(wurzel) != PLIST_DICT)
         return std::nullopt;

@@ -4,8 +4,11 @@
 
 namespace kabel {
 
-QStringList geraeteAusListe(const Werkzeugergebnis& antwort) {
-    return ausgabeText(antwort.ausgabe).split(u'\n', Qt::SkipEmptyParts);
+std::optional<QStringList> geraeteAusListe(const Werkzeugergebnis& antwort) {
+    QStringList udids = ausgabeText(antwort.ausgabe).split(u'\n', Qt::SkipEmptyParts);
+    if (udids.isEmpty() && antwort.status != 0)
+        return std::nullopt;
+    return udids;
 }
 
 } // namespace kabel

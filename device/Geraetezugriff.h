@@ -2,6 +2,7 @@
 
 #include "Akkudaten.h"
 #include "Geraetedaten.h"
+#include "Kopplungsantwort.h"
 #include "PanicLog.h"
 #include "ZugriffFehler.h"
 
@@ -23,11 +24,13 @@ public:
     virtual ~Geraetezugriff() = default;
 
     // UDIDs of the attached devices, in the order the listing tool prints them; may be empty.
-    // Fails when the listing tool is missing or cannot be started.
+    // Fails when the listing tool is missing or cannot be started, and with `usbDienstFehlt` or
+    // `usbDienstAntwortetNicht` when the listing cannot reach usbmuxd.
     virtual Ergebnis<QStringList> geraete() const = 0;
 
-    // True exactly when the device trusts this computer. Never fails: every failure is false.
-    virtual bool istGekoppelt(const QString& udid) const = 0;
+    // Whether the device trusts this computer, and if not, why. Never fails: a failure of the
+    // tool is `ausstehend`.
+    virtual Kopplung istGekoppelt(const QString& udid) const = 0;
 
     // Asks the phone to trust this computer (the phone shows its trust dialog).
     // Fails with `nichtGekoppelt` while the user has not confirmed, or with the runner's failure.

@@ -10,6 +10,8 @@
 #include "Prozesslaeufer.h"
 #include "Ressourcen.h"
 
+#include <QDir>
+
 namespace kabel {
 
 namespace {
@@ -34,6 +36,7 @@ QStringList Libimobiledevice::werkzeugVerzeichnisse() {
         verzeichnisse.append(*ressourcen + u"/bin");
     verzeichnisse.append(QStringLiteral("/opt/homebrew/bin"));
     verzeichnisse.append(QStringLiteral("/usr/local/bin"));
+    verzeichnisse.append(qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts));
     return verzeichnisse;
 }
 
@@ -41,14 +44,18 @@ Ergebnis<QStringList> Libimobiledevice::geraete() const {
     const auto lauf = m_laeufer->ausfuehren(QStringLiteral("idevice_id"), {QStringLiteral("-l")});
     if (!lauf)
         return std::unexpected(lauf.error());
-    return geraeteAusListe(*lauf);
+    if (std::optional<QStringList> udids = geraeteAusListe(*lauf))
+        return *udids;
+    return std::unexpected(m_laeufer->vorhanden(QStringLiteral("usbmuxd"))
+                               ? ZugriffFehler::usbDienstAntwortetNicht()
+                               : ZugriffFehler::usbDienstFehlt());
 }
 
-bool Libimobiledevice::istGekoppelt(const QString& udid) const {
+Kopplung Libimobiledevice::istGekoppelt(const QString& udid) const {
     // With no pair record on this computer, "validate" itself brings up the trust dialog.
     const auto lauf =
         m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")});
-    return lauf && gekoppeltLaut(*lauf);
+    return lauf ? kopplungLaut(*lauf) : Kopplung::ausstehend;
 }
 
 Ergebnis<void> Libimobiledevice::koppeln(const QString& udid) const {

@@ -19,12 +19,12 @@ public:
     // Every tool run goes through `laeufer`.
     explicit Libimobiledevice(std::shared_ptr<const Werkzeuglaeufer> laeufer);
 
-    // The places searched by default: the app's own resource bin/ (when it exists), then the two
-    // usual installation directories. A tool missing from the first means a damaged installation.
+    // The places searched by default: the app's own resource bin/ (when it exists), the two usual
+    // installation directories, then the search path (where a Linux distribution puts the tools).
     static QStringList werkzeugVerzeichnisse();
 
     Ergebnis<QStringList> geraete() const override;
-    bool istGekoppelt(const QString& udid) const override;
+    Kopplung istGekoppelt(const QString& udid) const override;
     Ergebnis<void> koppeln(const QString& udid) const override;
     bool entkoppeln(const QString& udid) const override;
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override;

@@ -1,5 +1,8 @@
 #include "Prozesslaeufer.h"
 
+#include "Protokoll.h"
+
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <csignal>
@@ -51,11 +54,40 @@ void laufendeWerkzeugeBeenden() {
         ::kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
+Q_LOGGING_CATEGORY(protokollGeraet, "kabel.device", QtInfoMsg)
+
 Prozesslaeufer::Prozesslaeufer(QStringList verzeichnisse, std::chrono::milliseconds stille)
     : m_verzeichnisse(std::move(verzeichnisse)), m_stille(stille) {}
 
+bool Prozesslaeufer::vorhanden(const QString& programm) const {
+    static const QStringList orte = {QStringLiteral("/usr/sbin"),        QStringLiteral("/sbin"),
+                                     QStringLiteral("/usr/bin"),         QStringLiteral("/bin"),
+                                     QStringLiteral("/usr/local/sbin"),  QStringLiteral("/usr/local/bin"),
+                                     QStringLiteral("/opt/homebrew/bin")};
+    return !QStandardPaths::findExecutable(programm, orte).isEmpty();
+}
+
 Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const QStringList& argumente,
                                                       Ausgabe art) const {
+    QElapsedTimer uhr;
+    uhr.start();
+    Ergebnis<Werkzeugergebnis> ergebnis = laufen(name, argumente, art);
+    if (protokollGeraet().isDebugEnabled()) {
+        QStringList gezeigt = argumente;
+        // Enough of the UDID to tell two phones apart in a log, not the whole identifier.
+        if (const qsizetype udid = gezeigt.indexOf(QStringLiteral("-u")) + 1;
+            udid > 0 && udid < gezeigt.size())
+            gezeigt[udid] = gezeigt[udid].left(8) + u'…';
+        qCDebug(protokollGeraet).noquote()
+            << name << gezeigt.join(u' ') << "→"
+            << (ergebnis ? QString::number(ergebnis->status) : beschreibung(ergebnis.error()))
+            << uhr.elapsed() << "ms";
+    }
+    return ergebnis;
+}
+
+Ergebnis<Werkzeugergebnis> Prozesslaeufer::laufen(const QString& name, const QStringList& argumente,
+                                                  Ausgabe art) const {
     // findExecutable searches PATH when given no directories; an empty list means "nowhere".
     const QString pfad =
         m_verzeichnisse.isEmpty() ? QString() : QStandardPaths::findExecutable(name, m_verzeichnisse);
@@ -75,7 +107,7 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const
 #endif
     prozess.start(QIODevice::ReadOnly);
     if (!prozess.waitForStarted(-1))
-        return std::unexpected(StartFehler{prozess.errorString()});
+        return std::unexpected(StartFehler{u"Das Werkzeug „" + name + u"“ lässt sich nicht starten."});
 
     Werkzeugergebnis ergebnis;
     const auto lesen = [&] {

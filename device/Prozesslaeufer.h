@@ -16,8 +16,11 @@ public:
 
     Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
                                           Ausgabe art = Ausgabe::antwort) const override;
+    bool vorhanden(const QString& programm) const override;
 
 private:
+    Ergebnis<Werkzeugergebnis> laufen(const QString& name, const QStringList& argumente, Ausgabe art) const;
+
     QStringList m_verzeichnisse;
     std::chrono::milliseconds m_stille;
 };

@@ -29,6 +29,9 @@ public:
     // failure. Blocks the calling thread; safe from any thread.
     virtual Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
                                                   Ausgabe art = Ausgabe::antwort) const = 0;
+
+    // Whether a program of the system (usbmuxd) is installed where such programs live.
+    virtual bool vorhanden(const QString& programm) const = 0;
 };
 
 } // namespace kabel

@@ -10,6 +10,11 @@ QString ZugriffFehler::errorDescription() const {
         return QStringLiteral("Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren.");
     case Fall::nichtGekoppelt:
         return QStringLiteral("Auf dem iPhone „Vertrauen“ tippen und den Code eingeben.");
+    case Fall::usbDienstFehlt:
+        return QStringLiteral("Der iPhone-USB-Dienst „usbmuxd“ fehlt. Bitte das Paket usbmuxd installieren.");
+    case Fall::usbDienstAntwortetNicht:
+        return QStringLiteral(
+            "Noch kein iPhone erkannt. Steckt es schon, das Kabel kurz abziehen oder „sudo systemctl restart usbmuxd“ ausführen.");
     }
     return {};
 }

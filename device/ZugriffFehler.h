@@ -9,11 +9,17 @@ namespace kabel {
 // The error type of device access.
 class ZugriffFehler {
 public:
-    enum class Fall { lesen, werkzeugFehlt, nichtGekoppelt };
+    // usbDienstFehlt: the listing failed and no usbmuxd is installed; usbDienstAntwortetNicht:
+    // the listing failed though usbmuxd is installed (on Linux it starts when a phone is plugged in).
+    enum class Fall { lesen, werkzeugFehlt, nichtGekoppelt, usbDienstFehlt, usbDienstAntwortetNicht };
 
     static ZugriffFehler lesen(QString text) { return ZugriffFehler(Fall::lesen, std::move(text)); }
     static ZugriffFehler werkzeugFehlt() { return ZugriffFehler(Fall::werkzeugFehlt, {}); }
     static ZugriffFehler nichtGekoppelt() { return ZugriffFehler(Fall::nichtGekoppelt, {}); }
+    static ZugriffFehler usbDienstFehlt() { return ZugriffFehler(Fall::usbDienstFehlt, {}); }
+    static ZugriffFehler usbDienstAntwortetNicht() {
+        return ZugriffFehler(Fall::usbDienstAntwortetNicht, {});
+    }
 
     Fall fall() const { return m_fall; }
     // The German text shown to the user; for `lesen` the text it carries, unchanged.
@@ -28,7 +34,7 @@ private:
     QString m_text;
 };
 
-// A tool that was found but could not be started; carries the platform's own description.
+// A tool that was found but could not be started.
 struct StartFehler {
     QString beschreibung;
     friend bool operator==(const StartFehler&, const StartFehler&) = default;

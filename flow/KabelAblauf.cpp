@@ -2,7 +2,9 @@
 
 #include "Bericht.h"
 #include "Geraetearbeiter.h"
+#include "Hinweise.h"
 #include "Linkpruefung.h"
+#include "Protokoll.h"
 #include "UiBruecke.h"
 #include "Werkoraantwort.h"
 #include "Werkoraclient.h"
@@ -15,11 +17,25 @@
 
 namespace kabel {
 
+Q_LOGGING_CATEGORY(protokollAblauf, "kabel.flow", QtInfoMsg)
+
 namespace {
 
 const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 
+// The step's case for the log; its text may quote what Werkora said, so it stays out.
+const char* fallName(Schritt::Fall fall) {
+    static const char* const namen[] = {"ohneLink", "linkUngueltig", "wartetAufGeraet", "wartetAufVertrauen",
+                                        "liest",    "sendet",        "fertig",          "fehler"};
+    return namen[int(fall)];
+}
+
 } // namespace
+
+void KabelAblauf::schrittSetzen(Schritt schritt) {
+    qCDebug(protokollAblauf) << "Schritt" << fallName(schritt.fall());
+    schreiben(m_schritt, std::move(schritt));
+}
 
 KabelAblauf::KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff, std::chrono::milliseconds pause,
                          QObject* parent)
@@ -49,6 +65,8 @@ void KabelAblauf::neuePruefung() {
     ++m_pruefung;
     m_arbeiter->ueberholen(m_pruefung);
     m_pause.stop();
+    m_dienstStumm.invalidate();
+    hinweisSetzen(std::nullopt);
 }
 
 template <typename Arbeit, typename Weiter> void KabelAblauf::amGeraet(Arbeit arbeit, Weiter weiter) {
@@ -123,37 +141,53 @@ void KabelAblauf::sucheStarten() {
 // once per attachment for the pairing, and pause before the next pass.
 void KabelAblauf::durchgang() {
     amGeraet([](const Geraetezugriff& zugriff) { return zugriff.geraete(); },
-             [this](const Ergebnis<QStringList>& geraete) {
-                 // A failed listing (tool missing, say) counts as no device: keep waiting quietly.
-                 if (!geraete || geraete->isEmpty()) {
-                     if (m_schritt.fall() != Schritt::Fall::wartetAufGeraet)
-                         schrittSetzen(Schritt::wartetAufGeraet());
-                     m_kopplungVersucht = false;
-                     m_pause.start();
-                     return;
-                 }
-                 const QString udid = geraete->first();
-                 amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.istGekoppelt(udid); },
-                          [this, udid](bool gekoppelt) {
-                              if (gekoppelt) {
-                                  m_udid = udid;
-                                  auslesen(udid);
-                                  return;
-                              }
-                              schrittSetzen(Schritt::wartetAufVertrauen());
-                              if (m_kopplungVersucht) {
-                                  m_pause.start();
-                                  return;
-                              }
-                              // One request per attachment: the phone shows its trust dialog, and
-                              // asking again while it is up would only stack dialogs. The answer
-                              // does not matter; the next trust test tells.
-                              m_kopplungVersucht = true;
-                              amGeraet(
-                                  [udid](const Geraetezugriff& zugriff) { return zugriff.koppeln(udid); },
-                                  [this](const Ergebnis<void>&) { m_pause.start(); });
-                          });
-             });
+             [this](const Ergebnis<QStringList>& geraete) { geraeteGelistet(geraete); });
+}
+
+void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete) {
+    const auto* fehler = geraete ? nullptr : std::get_if<ZugriffFehler>(&geraete.error());
+    if (!fehler || fehler->fall() != ZugriffFehler::Fall::usbDienstAntwortetNicht)
+        m_dienstStumm.invalidate();
+    else if (!m_dienstStumm.isValid())
+        m_dienstStumm.start();
+    // A failed listing (tool missing, say) counts as no device: keep waiting, with the hint. With a
+    // phone listed the hint is left to the trust test, so it does not flicker with every pass.
+    if (!geraete || geraete->isEmpty()) {
+        hinweisSetzen(hinweisOhneGeraet(
+            geraete, std::chrono::milliseconds(m_dienstStumm.isValid() ? m_dienstStumm.elapsed() : 0)));
+        if (m_schritt.fall() != Schritt::Fall::wartetAufGeraet)
+            schrittSetzen(Schritt::wartetAufGeraet());
+        m_kopplungVersucht = false;
+        m_pause.start();
+        return;
+    }
+    const QString udid = geraete->first();
+    amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.istGekoppelt(udid); },
+             [this, udid](Kopplung kopplung) { vertrauenGeprueft(udid, kopplung); });
+}
+
+void KabelAblauf::vertrauenGeprueft(const QString& udid, Kopplung kopplung) {
+    hinweisSetzen(hinweisOhneVertrauen(kopplung));
+    if (kopplung == Kopplung::gekoppelt) {
+        m_udid = udid;
+        auslesen(udid);
+        return;
+    }
+    schrittSetzen(Schritt::wartetAufVertrauen());
+    if (m_kopplungVersucht) {
+        m_pause.start();
+        return;
+    }
+    // One request per attachment: the phone shows its trust dialog, and asking again while it is
+    // up would only stack dialogs. The answer does not matter; the next trust test tells.
+    m_kopplungVersucht = true;
+    amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.koppeln(udid); },
+             [this](const Ergebnis<void>&) { m_pause.start(); });
+}
+
+void KabelAblauf::hinweisSetzen(std::optional<QString> hinweis) {
+    if (hinweis != m_hinweis) // passes that change nothing announce nothing
+        schreiben(m_hinweis, std::move(hinweis));
 }
 
 void KabelAblauf::auslesen(const QString& udid) {

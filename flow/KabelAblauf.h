@@ -7,6 +7,7 @@
 #include "device/Geraetezugriff.h"
 #include "device/PanicLog.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QThread>
@@ -25,10 +26,10 @@ class UiBruecke;
 // step to step. One instance per process, bound to the UI thread: every property is read and
 // written there only, so no locks exist.
 //
-// Observing: every write of a published property (schritt, linkWirdGeprueft, ziel, werkstatt,
-// geraet, akku, panic, panicAnzahl; the panic texts themselves are only sent, never shown) first emits
-// wirdGeaendert(), then stores the value, also when the value is equal. A slot connected directly therefore
-// still sees the old values; the window redraws once per event-loop turn from the getters.
+// Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis, ziel,
+// werkstatt, geraet, akku, panic, panicAnzahl; the panic texts themselves are only sent, never shown) first
+// emits wirdGeaendert(), then stores the value, also when the value is equal. A slot connected directly
+// therefore still sees the old values; the window redraws once per event-loop turn from the getters.
 //
 // Device work: every device operation runs on one worker thread, one at a time and in order; the
 // device loop itself lives here on the UI thread (a pass, then a pause timer, then the next pass).
@@ -55,6 +56,8 @@ public:
     // From an accepted link until Werkora has answered for it; the step is that of the previous
     // check meanwhile, and nothing of that check acts any more.
     bool linkWirdGeprueft() const { return m_linkWirdGeprueft; }
+    // What the technician can do while the check waits for a phone or its trust, if anything.
+    const std::optional<QString>& hinweis() const { return m_hinweis; }
     const std::optional<QUrl>& ziel() const { return m_ziel; }
     const std::optional<QString>& werkstatt() const { return m_werkstatt; }
     const std::optional<Geraetedaten>& geraet() const { return m_geraet; }
@@ -83,7 +86,7 @@ private:
         Q_EMIT wirdGeaendert();
         feld = std::move(wert);
     }
-    void schrittSetzen(Schritt schritt) { schreiben(m_schritt, std::move(schritt)); }
+    void schrittSetzen(Schritt schritt);
 
     // A new check: older device work is dropped and the device loop stops.
     void neuePruefung();
@@ -93,6 +96,9 @@ private:
 
     void sitzungLaden(quint64 pruefung);
     void durchgang();
+    void geraeteGelistet(const Ergebnis<QStringList>& geraete);
+    void vertrauenGeprueft(const QString& udid, Kopplung kopplung);
+    void hinweisSetzen(std::optional<QString> hinweis);
     void auslesen(const QString& udid);
     void senden(const std::expected<QByteArray, QString>& bericht);
     void berichtAngenommen();
@@ -105,10 +111,12 @@ private:
     quint64 m_pruefung = 0;
     bool m_linkBestaetigt = false;   // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false; // a pairing request was made for the phone now attached
+    QElapsedTimer m_dienstStumm;     // since the listing first failed to reach usbmuxd
     std::optional<QString> m_udid;   // the phone found trusted; its pairing is removed after the report
 
     Schritt m_schritt = Schritt::ohneLink();
     bool m_linkWirdGeprueft = false;
+    std::optional<QString> m_hinweis;
     std::optional<QUrl> m_ziel;
     std::optional<QString> m_werkstatt;
     std::optional<Geraetedaten> m_geraet;

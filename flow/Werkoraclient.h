@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QNetworkReply>
 #include <QString>
 #include <QUrl>
 #include <functional>
 #include <optional>
 
 class QNetworkAccessManager;
-class QNetworkReply;
 class QNetworkRequest;
 class QObject;
 
@@ -31,6 +31,10 @@ struct Antwort {
 
 // Werkora's answers are a few hundred bytes; a body beyond this is cut off and not read further.
 inline constexpr qsizetype dienstInhaltHoechstens = 1 << 20;
+
+// The failure of a request without an answer, in German: a few words after "Werkora ist nicht
+// erreichbar: " or "Senden fehlgeschlagen: ". Qt's own descriptions are English.
+QString netzwerkFehlertext(QNetworkReply::NetworkError fehler);
 
 // Calls `fertig` with what came back once `reply` has finished, on `kontext`'s thread and only
 // while `kontext` exists, and deletes the reply afterwards.

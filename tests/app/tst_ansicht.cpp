@@ -1,5 +1,4 @@
 // What the window shows for a state of the controller, as a plain description without widgets.
-#include "Schrittvergleich.h"
 #include "Testumgebung.h"
 #include "app/Ansichtsbeschreibung.h"
 
@@ -18,6 +17,8 @@ QString beschreiben(const Ansicht& ansicht) {
                          farben[int(ansicht.meldung->farbe)] + ": " + ansicht.meldung->text;
         if (baustein == Baustein::fortschritt)
             teile << "fortschritt: " + *ansicht.fortschritt;
+        if (baustein == Baustein::hinweis)
+            teile << "hinweis: " + *ansicht.hinweis;
         if (baustein == Baustein::raster)
             teile << QString("raster %1").arg(ansicht.raster.size());
         if (baustein == Baustein::optionen)
@@ -49,6 +50,7 @@ private Q_SLOTS:
                           mac = zustand(Schritt::wartetAufGeraet());
         nurHost.werkstatt.reset();
         mac.mac = true;
+        mac.hinweis = "Bitte das iPhone entsperren.";
         mac.ziel = QUrl("http://127.0.0.1:8443/api/public/kabel/t?x=1#f");
         Zustand optionAus = zustand(Schritt::wartetAufVertrauen()), ohneHost = zustand(Schritt::liest());
         optionAus.kopplungEntfernen = false;
@@ -64,7 +66,8 @@ private Q_SLOTS:
             << "Für W · a.werkora.de | fortschritt: iPhone per Kabel an diesen Computer anschließen und entsperren. | optionen an @14";
         QTest::newRow("wartetAufGeraet on the Mac, bare host")
             << mac
-            << "Für W · 127.0.0.1 | fortschritt: iPhone per Kabel an diesen Mac anschließen und entsperren. | optionen an @14";
+            << "Für W · 127.0.0.1 | fortschritt: iPhone per Kabel an diesen Mac anschließen und entsperren. | hinweis: Bitte das "
+               "iPhone entsperren. | optionen an @14";
         QTest::newRow("wartetAufVertrauen, option off")
             << optionAus
             << "Für W · a.werkora.de | fortschritt: Auf dem iPhone „Diesem Computer vertrauen?“ mit „Vertrauen“ bestätigen und den "
@@ -114,7 +117,7 @@ private Q_SLOTS:
         QTest::newRow("health only") << karg << std::optional(Akkudaten{{}, 3000, 3100, {}}) << qint64(0)
                                      << kopf + "Akku=100 %|Panic-Logs=keine";
         QTest::newRow("battery record without figures")
-            << karg << std::optional(Akkudaten{}) << qint64(0) << kopf + "Akku=|Panic-Logs=keine";
+            << karg << std::optional(Akkudaten{}) << qint64(0) << kopf + "Akku=nicht lesbar|Panic-Logs=keine";
     }
     void raster() {
         QFETCH(Geraetedaten, geraet);

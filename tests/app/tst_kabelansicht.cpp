@@ -1,7 +1,6 @@
 // The window on the offscreen platform: geometry per step, the grid's cells, and the two ways it
 // acts on the controller (the stored option and retry).
 #include "FakeZugriff.h"
-#include "Schrittvergleich.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "app/Einzeiler.h"
@@ -127,7 +126,7 @@ private Q_SLOTS:
     void erneutVersuchen() {
         m_zugriff->einstellen([](auto& a) {
             a.geraete = QStringList{"udid-1"};
-            a.gekoppelt = true;
+            a.gekoppelt = Kopplung::gekoppelt;
             a.geraetedaten = std::unexpected(ZugriffFehler::lesen(unlesbar));
         });
         Testdienst dienst;

@@ -1,7 +1,6 @@
 // The application shell in process: links handed over by later processes, the closed window,
 // links as file-open events, and the hand-over protocol.
 #include "FakeZugriff.h"
-#include "Schrittvergleich.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "app/Einzelinstanz.h"

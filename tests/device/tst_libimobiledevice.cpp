@@ -17,12 +17,13 @@ QString ausgang(const Libimobiledevice& zugriff, const QString& operation) {
     const auto text = [](const auto& ergebnis, const auto& wert) -> QString {
         return ergebnis ? wert() : "Fehler: " + beschreibung(ergebnis.error());
     };
-    if (operation == "geraete") {
+    if (operation == "geraete" || operation == "ohneUsbmuxd") {
         const auto liste = zugriff.geraete();
         return text(liste, [&] { return liste->join(','); });
     }
     if (operation == "istGekoppelt")
-        return zugriff.istGekoppelt(udid) ? "ja" : "nein";
+        return QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt"}.at(
+            int(zugriff.istGekoppelt(udid)));
     if (operation == "koppeln")
         return text(zugriff.koppeln(udid), [] { return "ok"; });
     if (operation == "geraetedatenLesen") {
@@ -66,10 +67,24 @@ private Q_SLOTS:
             << "Fehler: Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren." << 1;
         QTest::newRow("listing tool not startable") << liste << startetNicht << leer << "Fehler: kaputt" << 1;
         QTest::newRow("listing killed") << liste << abgebrochen << leer << unlesbar << 1;
-        QTest::newRow("trusted") << validate << 0 << leer << "ja" << 1;
+        QTest::newRow("no usbmuxd reached, installed")
+            << liste << 255 << leer
+            << "Fehler: Noch kein iPhone erkannt. Steckt es schon, das Kabel kurz abziehen oder „sudo systemctl restart usbmuxd“ ausführen."
+            << 1;
+        QTest::newRow("no usbmuxd reached, none installed")
+            << "ohneUsbmuxd|idevice_id -l" << 255 << leer
+            << "Fehler: Der iPhone-USB-Dienst „usbmuxd“ fehlt. Bitte das Paket usbmuxd installieren." << 1;
+        QTest::newRow("trusted") << validate << 0 << leer << "gekoppelt" << 1;
         QTest::newRow("not trusted, whatever it says")
-            << validate << 1 << QByteArray("SUCCESS") << "nein" << 1;
-        QTest::newRow("trust test without tool") << validate << fehlt << leer << "nein" << 1;
+            << validate << 1 << QByteArray("SUCCESS") << "ausstehend" << 1;
+        QTest::newRow("locked with a passcode")
+            << validate << 1
+            << QByteArray("ERROR: Could not validate with device U because a passcode is set. Please enter…")
+            << "gesperrt" << 1;
+        QTest::newRow("trust denied")
+            << validate << 1 << QByteArray("ERROR: Device U said that the user denied the trust dialog.\n")
+            << "abgelehnt" << 1;
+        QTest::newRow("trust test without tool") << validate << fehlt << leer << "ausstehend" << 1;
         QTest::newRow("pairing accepted, whatever it says") << pair << 0 << QByteArray("ERROR") << "ok" << 1;
         QTest::newRow("pairing pending")
             << pair << 1 << leer << "Fehler: Auf dem iPhone „Vertrauen“ tippen und den Code eingeben." << 1;
@@ -95,6 +110,8 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QByteArray, ausgabe);
         auto laeufer = std::make_shared<FakeLaeufer>();
+        if (aufruf.startsWith("ohneUsbmuxd"))
+            laeufer->vorhandeneProgramme.clear();
         const QString werkzeugAufruf = aufruf.section('|', 1);
         if (status == fehlt)
             laeufer->antworten(werkzeugAufruf, std::unexpected(ZugriffFehler::werkzeugFehlt()));

@@ -1,5 +1,6 @@
 // The process runner against small real programs: lookup, status, stdout and ending tools.
 #include "Testumgebung.h"
+#include "device/Libimobiledevice.h"
 #include "device/Prozesslaeufer.h"
 
 #include <future>
@@ -36,8 +37,14 @@ private Q_SLOTS:
         QCOMPARE(lauf->ausgabe, QByteArray("b\n"));
         QCOMPARE(Prozesslaeufer({pfad("a")}).ausfuehren("werkzeug", {}).error(),
                  Fehler(ZugriffFehler::werkzeugFehlt()));
-        // No directories means nowhere, not the search path.
+        // No directories means nowhere, not the search path; the app's default places end with it.
         QCOMPARE(Prozesslaeufer({}).ausfuehren("sh", {}).error(), Fehler(ZugriffFehler::werkzeugFehlt()));
+        const QByteArray suchpfad = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(pfad("b")));
+        QCOMPARE(
+            Prozesslaeufer(Libimobiledevice::werkzeugVerzeichnisse()).ausfuehren("werkzeug", {})->ausgabe,
+            "b\n");
+        qputenv("PATH", suchpfad);
     }
 
     // A tool silent for 500 ms is killed here; Abgebrochen shows as status -1.
@@ -84,7 +91,7 @@ private Q_SLOTS:
         f.close();
         const auto lauf = Prozesslaeufer({pfad("kaputt")}).ausfuehren("werkzeug", {});
         QVERIFY(!lauf && std::holds_alternative<StartFehler>(lauf.error()));
-        QVERIFY(!beschreibung(lauf.error()).isEmpty());
+        QCOMPARE(beschreibung(lauf.error()), "Das Werkzeug „werkzeug“ lässt sich nicht starten.");
     }
 
     // A quitting app ends its running tools; the waiting call returns at once.

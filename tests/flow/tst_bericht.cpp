@@ -1,7 +1,10 @@
-// The report's exact bytes and how Werkora's small answers are read.
+// What the check sends and says, as pure functions: the report's exact bytes, how Werkora's small
+// answers are read, the German texts of network failures, and the hints while waiting.
 #include "Testumgebung.h"
 #include "flow/Bericht.h"
+#include "flow/Hinweise.h"
 #include "flow/Werkoraantwort.h"
+#include "flow/Werkoraclient.h"
 
 using namespace kabel;
 using Text = std::optional<QString>;
@@ -82,6 +85,54 @@ private Q_SLOTS:
         QFETCH(QByteArray, antwort);
         QTEST(werkstattAusAntwort(antwort), "werkstatt");
         QTEST(ablehnungsgrund(antwort), "grund");
+    }
+
+    void netzwerk_data() {
+        QTest::addColumn<QNetworkReply::NetworkError>("fehler");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("refused") << QNetworkReply::ConnectionRefusedError << "Verbindung abgelehnt";
+        QTest::newRow("transfer timeout") << QNetworkReply::OperationCanceledError << "Zeitüberschreitung";
+        QTest::newRow("host not found") << QNetworkReply::HostNotFoundError << "Server nicht gefunden";
+        QTest::newRow("closed") << QNetworkReply::RemoteHostClosedError << "Verbindung unterbrochen";
+        QTest::newRow("TLS handshake")
+            << QNetworkReply::SslHandshakeFailedError << "Sichere Verbindung fehlgeschlagen";
+        QTest::newRow("anything else") << QNetworkReply::ProxyConnectionRefusedError << "Netzwerkfehler";
+    }
+    void netzwerk() {
+        QFETCH(QNetworkReply::NetworkError, fehler);
+        QTEST(netzwerkFehlertext(fehler), "text");
+    }
+
+    void hinweise_data() {
+        QTest::addColumn<Ergebnis<QStringList>>("liste");
+        QTest::addColumn<int>("stummSeit"); // ms
+        QTest::addColumn<Text>("hinweis");
+        const auto fehler = [](Fehler f) { return Ergebnis<QStringList>(std::unexpected(f)); };
+        const auto stumm = fehler(ZugriffFehler::usbDienstAntwortetNicht());
+        QTest::newRow("listing works") << Ergebnis<QStringList>(QStringList()) << 0 << Text();
+        QTest::newRow("listing tool missing")
+            << fehler(ZugriffFehler::werkzeugFehlt()) << 0
+            << Text("Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren.");
+        QTest::newRow("usbmuxd not installed, at once")
+            << fehler(ZugriffFehler::usbDienstFehlt()) << 0
+            << Text("Der iPhone-USB-Dienst „usbmuxd“ fehlt. Bitte das Paket usbmuxd installieren.");
+        QTest::newRow("usbmuxd silent 10 s: normal before a phone is in") << stumm << 10'000 << Text();
+        QTest::newRow("usbmuxd silent longer")
+            << stumm << 10'001
+            << Text(
+                   "Noch kein iPhone erkannt. Steckt es schon, das Kabel kurz abziehen oder „sudo systemctl restart usbmuxd“ ausführen.");
+        QTest::newRow("listing killed") << fehler(Abgebrochen{}) << 60'000 << Text();
+    }
+    void hinweise() {
+        QFETCH(Ergebnis<QStringList>, liste);
+        QFETCH(int, stummSeit);
+        QTEST(hinweisOhneGeraet(liste, std::chrono::milliseconds(stummSeit)), "hinweis");
+        QCOMPARE(hinweisOhneVertrauen(Kopplung::ausstehend), Text());
+        QCOMPARE(hinweisOhneVertrauen(Kopplung::gesperrt), Text("Bitte das iPhone entsperren."));
+        QCOMPARE(
+            hinweisOhneVertrauen(Kopplung::abgelehnt),
+            Text(
+                "Auf dem iPhone wurde „Nicht vertrauen“ gewählt. Kabel kurz abziehen und wieder einstecken."));
     }
 };
 

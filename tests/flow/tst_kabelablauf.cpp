@@ -1,7 +1,6 @@
 // The controller against a recording fake device and real HTTP services on 127.0.0.1: the lookup,
 // the device loop, the report, and checks superseded by a newer link at every stage.
 #include "FakeZugriff.h"
-#include "Schrittvergleich.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "flow/KabelAblauf.h"
@@ -23,15 +22,15 @@ const Schritt abgelaufen = Schritt::linkUngueltig(
     "Der Link ist abgelaufen oder schon benutzt. Bitte in Werkora erneut auf „Per Kabel“ klicken.");
 const QUrl schlechterLink("sondit-kabel://lesen?ziel=https%3A%2F%2Fevil.com%2Fapi%2Fpublic%2Fkabel%2Ft");
 
-// The steps a controller goes through from now on, each read once its write is stored.
-struct Schritte : QList<Schritt> {
-    explicit Schritte(KabelAblauf& ablauf) {
-        QObject::connect(&ablauf, &KabelAblauf::wirdGeaendert, &ablauf, [this, &ablauf] {
+// The values a property of the controller takes from now on, each read once its write is stored.
+template <typename T> struct Verlauf : QList<T> {
+    Verlauf(KabelAblauf& ablauf, std::function<T()> lesen) {
+        QObject::connect(&ablauf, &KabelAblauf::wirdGeaendert, &ablauf, [this, &ablauf, lesen] {
             QMetaObject::invokeMethod(
                 &ablauf,
-                [this, &ablauf] {
-                    if (isEmpty() || !(last() == ablauf.schritt()))
-                        append(ablauf.schritt());
+                [this, lesen] {
+                    if (this->isEmpty() || !(this->last() == lesen()))
+                        this->append(lesen());
                 },
                 Qt::QueuedConnection);
         });
@@ -56,7 +55,7 @@ private Q_SLOTS:
         m_geraet = std::make_shared<FakeZugriff>();
         m_geraet->einstellen([](auto& a) {
             a.geraete = QStringList{udid};
-            a.gekoppelt = true;
+            a.gekoppelt = Kopplung::gekoppelt;
             a.geraetedaten = Geraetedaten{"iPhone14,5", "17.5.1", {}, {}, {}, {}};
             a.akku = Akkudaten{523, 3227, 2810, 30.55};
             a.panic = {PanicLog{"panic-1.ips", "eins"}};
@@ -102,10 +101,10 @@ private Q_SLOTS:
             << Schritt::wartetAufGeraet() << Text();
         QTest::newRow("connection closed")
             << Dienstantwort{.schliessen = true}
-            << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Connection closed") << Text();
+            << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Verbindung unterbrochen") << Text();
         QTest::newRow("silent service")
             << Dienstantwort{.schweigen = true}
-            << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Operation canceled") << Text();
+            << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Zeitüberschreitung") << Text();
     }
     void abfrage() {
         QFETCH(Dienstantwort, antwort);
@@ -134,9 +133,11 @@ private Q_SLOTS:
     // Passes that find no device keep waiting quietly: no step rewritten, nothing but listings.
     void ohneGeraet_data() {
         QTest::addColumn<Ergebnis<QStringList>>("liste");
-        QTest::newRow("empty list") << Ergebnis<QStringList>(QStringList());
+        QTest::addColumn<Text>("hinweis");
+        QTest::newRow("empty list") << Ergebnis<QStringList>(QStringList()) << Text();
         QTest::newRow("listing tool missing")
-            << Ergebnis<QStringList>(std::unexpected(ZugriffFehler::werkzeugFehlt()));
+            << Ergebnis<QStringList>(std::unexpected(ZugriffFehler::werkzeugFehlt()))
+            << Text("Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren.");
     }
     void ohneGeraet() {
         QFETCH(Ergebnis<QStringList>, liste);
@@ -149,6 +150,7 @@ private Q_SLOTS:
         QTRY_VERIFY(m_geraet->anzahl("geraete") >= 4);
         QCOMPARE(ankuendigungen.count(), 0);
         QCOMPARE(m_geraet->aufrufe(), QStringList(m_geraet->aufrufe().size(), "geraete"));
+        QTEST(ablauf.hinweis(), "hinweis");
     }
 
     // One pairing request per attachment and only for the first phone listed; once trusted, the
@@ -156,20 +158,23 @@ private Q_SLOTS:
     void vertrauen() {
         m_geraet->einstellen([](auto& a) {
             a.geraete = QStringList{udid, "zweites"};
-            a.gekoppelt = false;
+            a.gekoppelt = Kopplung::gesperrt;
             a.koppeln = std::unexpected(ZugriffFehler::nichtGekoppelt());
         });
         Testdienst dienst;
         KabelAblauf ablauf(m_geraet, kurz);
         ablauf.linkOeffnen(dienst.link());
+        Verlauf<Text> hinweise(ablauf, [&] { return ablauf.hinweis(); });
         QTRY_VERIFY(m_geraet->anzahl("istGekoppelt") >= 3);
         QCOMPARE(ablauf.schritt(), Schritt::wartetAufVertrauen());
         QCOMPARE(m_geraet->anzahl("koppeln"), 1);
+        QCOMPARE(hinweise, (QList<Text>{Text(), Text("Bitte das iPhone entsperren.")})); // steady, no flicker
         m_geraet->einstellen([](auto& a) { a.geraete = QStringList(); });
         QTRY_COMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
+        QCOMPARE(ablauf.hinweis(), Text());
         m_geraet->einstellen([](auto& a) { a.geraete = QStringList{udid}; });
         QTRY_COMPARE(m_geraet->anzahl("koppeln"), 2);
-        m_geraet->einstellen([](auto& a) { a.gekoppelt = true; });
+        m_geraet->einstellen([](auto& a) { a.gekoppelt = Kopplung::gekoppelt; });
         QTRY_COMPARE(ablauf.schritt().fall(), Schritt::Fall::fertig);
         const QStringList alle = m_geraet->aufrufe();
         QVERIFY(alle.filter("zweites").isEmpty());
@@ -197,7 +202,7 @@ private Q_SLOTS:
         Testdienst dienst;
         KabelAblauf ablauf(m_geraet, kurz);
         ablauf.linkOeffnen(dienst.link());
-        Schritte schritte(ablauf);
+        Verlauf<Schritt> schritte(ablauf, [&] { return ablauf.schritt(); });
         QTRY_COMPARE(ablauf.schritt(), Schritt::fehler(text));
         QCOMPARE(schritte, (QList{Schritt::wartetAufGeraet(), Schritt::liest(), Schritt::fehler(text)}));
         QCOMPARE(m_geraet->anzahl("akkudatenLesen"), identitaet ? 0 : 1);
@@ -234,10 +239,11 @@ private Q_SLOTS:
         QTest::newRow("500 with HTML")
             << "entfernt" << Dienstantwort{500, "<html>Oops</html>", "text/html"} << abgelehnt;
         QTest::newRow("307 is not followed") << "entfernt" << Dienstantwort{307} << abgelehnt;
-        QTest::newRow("connection closed") << "entfernt" << Dienstantwort{.schliessen = true}
-                                           << Schritt::fehler("Senden fehlgeschlagen: Connection closed");
+        QTest::newRow("connection closed")
+            << "entfernt" << Dienstantwort{.schliessen = true}
+            << Schritt::fehler("Senden fehlgeschlagen: Verbindung unterbrochen");
         QTest::newRow("silent service") << "entfernt" << Dienstantwort{.schweigen = true}
-                                        << Schritt::fehler("Senden fehlgeschlagen: Operation canceled");
+                                        << Schritt::fehler("Senden fehlgeschlagen: Zeitüberschreitung");
     }
     void bericht() {
         QFETCH(QString, kopplung);
@@ -291,7 +297,7 @@ private Q_SLOTS:
         QSignalSpy beantwortet(&werkoraClient(), &QNetworkAccessManager::finished);
         alt.setZurueckhalten(stufe == "lookup answer pending");
         if (stufe.startsWith("loop pausing")) // an untrusted phone: a stray pass would show a new step
-            m_geraet->einstellen([](auto& a) { a.gekoppelt = false; });
+            m_geraet->einstellen([](auto& a) { a.gekoppelt = Kopplung::ausstehend; });
         if (stufe.startsWith("failed"))
             m_geraet->einstellen(
                 [](auto& a) { a.geraetedaten = std::unexpected(ZugriffFehler::lesen("x")); });
@@ -317,7 +323,7 @@ private Q_SLOTS:
         m_geraet->einstellen([](auto& a) { a.geraete = QStringList(); });
         neu.setZurueckhalten(true);
         ablauf.linkOeffnen(neu.link());
-        Schritte schritte(ablauf);
+        Verlauf<Schritt> schritte(ablauf, [&] { return ablauf.schritt(); });
         ablauf.sucheStarten(); // retry, pressed while the new link is checked, does nothing
         alt.freigeben();
         m_geraet->freigeben();

@@ -20,6 +20,9 @@ public:
         m_antworten.insert(aufruf, {antwort, dabei});
     }
     QStringList aufrufe() const { return m_aufrufe; }
+    bool vorhanden(const QString& programm) const override { return vorhandeneProgramme.contains(programm); }
+
+    QStringList vorhandeneProgramme{"usbmuxd"};
 
     Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
                                           Ausgabe art) const override {

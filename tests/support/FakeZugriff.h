@@ -15,7 +15,7 @@ class FakeZugriff final : public Geraetezugriff {
 public:
     struct Antworten {
         Ergebnis<QStringList> geraete = QStringList();
-        bool gekoppelt = false;
+        Kopplung gekoppelt = Kopplung::ausstehend;
         Ergebnis<void> koppeln = {};
         Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{"iPhone14,5", {}, {}, {}, {}, {}};
         std::optional<Akkudaten> akku;
@@ -24,7 +24,7 @@ public:
     };
 
     Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &Antworten::geraete); }
-    bool istGekoppelt(const QString& udid) const override {
+    Kopplung istGekoppelt(const QString& udid) const override {
         return rufen("istGekoppelt", udid, &Antworten::gekoppelt);
     }
     Ergebnis<void> koppeln(const QString& udid) const override {
