@@ -1,17 +1,23 @@
-// The window on the offscreen platform: geometry per step, the grid's cells, and the two ways it
-// acts on the controller (the stored option and retry).
+// The window and the application shell on the offscreen platform: geometry per step, the grid's
+// cells, the two ways the window acts on the controller (the stored option and retry), and links
+// handed over by later processes.
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "app/Einzeiler.h"
+#include "app/Einzelinstanz.h"
 #include "app/KabelAnsicht.h"
+#include "app/KabelApp.h"
 #include "flow/KabelAblauf.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileOpenEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QSettings>
+#include <QStandardPaths>
+#include <future>
 
 using namespace kabel;
 using namespace kabel::test;
@@ -59,10 +65,11 @@ private Q_SLOTS:
     // Fixed width, the height the content needs, no text cut; a taller panel before changes nothing.
     void geometrie_data() {
         QTest::addColumn<Schritt>("schritt");
-        for (const Schritt& schritt :
-             {Schritt::ohneLink(), Schritt::wartetAufVertrauen(), Schritt::sendet(),
-              Schritt::fertig("An Werkora gesendet."), Schritt::fehler(unlesbar.repeated(8))})
-            QTest::newRow(toString(schritt)) << schritt;
+        QTest::newRow("ohneLink") << Schritt::ohneLink();
+        QTest::newRow("wartetAufVertrauen") << Schritt::wartetAufVertrauen();
+        QTest::newRow("sendet") << Schritt::sendet();
+        QTest::newRow("fertig") << Schritt::fertig("An Werkora gesendet.");
+        QTest::newRow("fehler with a long text") << Schritt::fehler(unlesbar.repeated(8));
     }
     void geometrie() {
         QFETCH(Schritt, schritt);
@@ -139,6 +146,35 @@ private Q_SLOTS:
         QCOMPARE(m_ablauf->schritt(), Schritt::wartetAufGeraet());
         QTRY_COMPARE(m_zugriff->anzahl("geraetedatenLesen"), 2);
         QCOMPARE(dienst.anzahl("GET"), 1);
+    }
+
+    // A show request from a later process brings the closed window back; a link reaches the same
+    // controller, whose option is unchanged; links also come as the Mac's file-open events.
+    void uebergabe() {
+        const QString name = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/instanz";
+        const auto weitergeben = [&](std::optional<QString> link) { // a later process, beside this event loop
+            auto erledigt =
+                std::async(std::launch::async, [&] { return Einzelinstanz(name).weitergeben(link); });
+            while (erledigt.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            return erledigt.get();
+        };
+        Testdienst dienst;
+        Einzelinstanz instanz(name);
+        QVERIFY(instanz.starten());
+        KabelApp app(m_zugriff);
+        app.bedienen(instanz);
+        QVERIFY(!app.fenster().isVisible() && weitergeben(std::nullopt));
+        QTRY_VERIFY(app.fenster().isVisible());
+        QCOMPARE(app.fenster().windowTitle(), "Sondit Kabel");
+        app.ablauf().setKopplungEntfernen(false);
+        app.fenster().close();
+        QVERIFY(weitergeben(dienst.link().toString(QUrl::FullyEncoded)));
+        QTRY_COMPARE(app.ablauf().schritt(), Schritt::wartetAufGeraet());
+        QVERIFY(app.fenster().isVisible() && !app.ablauf().kopplungEntfernen());
+        QFileOpenEvent ereignis{QUrl("sondit-kabel://lesen")};
+        QCoreApplication::sendEvent(qApp, &ereignis);
+        QCOMPARE(app.ablauf().schritt().fall(), Schritt::Fall::linkUngueltig);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "flow/KabelAblauf.h"
+#include "flow/Werkoraantwort.h"
 #include "flow/Werkoraclient.h"
 
 #include <QNetworkAccessManager>
@@ -83,53 +84,6 @@ private Q_SLOTS:
         QVERIFY(m_geraet->aufrufe().isEmpty());
     }
 
-    void abfrage_data() {
-        QTest::addColumn<Dienstantwort>("antwort");
-        QTest::addColumn<Schritt>("schritt");
-        QTest::addColumn<Text>("werkstatt");
-        QTest::newRow("200 with workshop")
-            << Dienstantwort{200, R"({"werkstatt":"Süd"})"} << Schritt::wartetAufGeraet() << Text("Süd");
-        QTest::newRow("200 not JSON") << Dienstantwort{200, "<html>"} << Schritt::wartetAufGeraet() << Text();
-        QTest::newRow("201 is no success")
-            << Dienstantwort{201, R"({"werkstatt":"A"})"} << abgelaufen << Text();
-        QTest::newRow("404 with a name")
-            << Dienstantwort{404, R"({"werkstatt":"A"})"} << abgelaufen << Text();
-        QTest::newRow("302 is not followed") << Dienstantwort{302} << abgelaufen << Text();
-        QTest::newRow("307 is not followed") << Dienstantwort{307} << abgelaufen << Text();
-        QTest::newRow("a body beyond 1 MiB is not read")
-            << Dienstantwort{200, "{\"werkstatt\":\"A\",\"x\":\"" + QByteArray(1 << 20, 'x') + "\"}"}
-            << Schritt::wartetAufGeraet() << Text();
-        QTest::newRow("connection closed")
-            << Dienstantwort{.schliessen = true}
-            << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Verbindung unterbrochen") << Text();
-        QTest::newRow("silent service")
-            << Dienstantwort{.schweigen = true}
-            << Schritt::linkUngueltig("Werkora ist nicht erreichbar: Zeitüberschreitung") << Text();
-    }
-    void abfrage() {
-        QFETCH(Dienstantwort, antwort);
-        QFETCH(Schritt, schritt);
-        m_geraet->einstellen([](auto& a) { a.geraete = QStringList(); });
-        Testdienst anderswo, dienst; // redirects point to `anderswo`, which is never contacted
-        antwort.kopfzeilen.insert("Location", anderswo.adresse().toString().toUtf8());
-        dienst.setAntwort("GET", antwort);
-        dienst.setZurueckhalten(true);
-        KabelAblauf ablauf(m_geraet, kurz);
-        ablauf.linkOeffnen(dienst.link());
-        QCOMPARE(ablauf.ziel(), dienst.adresse());
-        QTRY_COMPARE(dienst.anfragen().size(), 1);
-        QCOMPARE(ablauf.schritt(), Schritt::ohneLink()); // unchanged until Werkora answers
-        dienst.freigeben();
-        QTRY_VERIFY(ablauf.schritt().fall() != Schritt::Fall::ohneLink);
-        QCOMPARE(ablauf.schritt(), schritt);
-        QTEST(ablauf.werkstatt(), "werkstatt");
-        QCOMPARE(dienst.anfragen().first().pfad, "/api/public/kabel/token");
-        QVERIFY(anderswo.anfragen().isEmpty());
-        if (schritt == Schritt::wartetAufGeraet())
-            QTRY_VERIFY(m_geraet->anzahl("geraete") > 0);
-        QCOMPARE(m_geraet->anzahl("geraete") > 0, schritt == Schritt::wartetAufGeraet());
-    }
-
     // Passes that find no device keep waiting quietly: no step rewritten, nothing but listings.
     void ohneGeraet_data() {
         QTest::addColumn<Ergebnis<QStringList>>("liste");
@@ -145,9 +99,9 @@ private Q_SLOTS:
         Testdienst dienst;
         KabelAblauf ablauf(m_geraet, kurz);
         ablauf.linkOeffnen(dienst.link());
-        QTRY_COMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
+        QTRY_VERIFY(m_geraet->anzahl("geraete") >= 2); // the first pass has been taken in
         QSignalSpy ankuendigungen(&ablauf, &KabelAblauf::wirdGeaendert);
-        QTRY_VERIFY(m_geraet->anzahl("geraete") >= 4);
+        QTRY_VERIFY(m_geraet->anzahl("geraete") >= 5);
         QCOMPARE(ankuendigungen.count(), 0);
         QCOMPARE(m_geraet->aufrufe(), QStringList(m_geraet->aufrufe().size(), "geraete"));
         QTEST(ablauf.hinweis(), "hinweis");
@@ -184,97 +138,107 @@ private Q_SLOTS:
                       .replaceInStrings(QRegularExpression("$"), ' ' + udid)));
     }
 
-    // The identity or the panic logs cannot be read: fehler, nothing sent; retry reads afresh.
-    void unlesbar_data() {
-        QTest::addColumn<bool>("identitaet");
-        QTest::newRow("identity unreadable") << true;
-        QTest::newRow("panic copy killed") << false;
-    }
-    void unlesbar() {
-        QFETCH(bool, identitaet);
-        const QString text = "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
-        m_geraet->einstellen([&](auto& a) {
-            if (identitaet)
-                a.geraetedaten = std::unexpected(ZugriffFehler::lesen(text));
-            else
-                a.panic = std::unexpected(ZugriffFehler::lesen(text));
-        });
-        Testdienst dienst;
-        KabelAblauf ablauf(m_geraet, kurz);
-        ablauf.linkOeffnen(dienst.link());
-        Verlauf<Schritt> schritte(ablauf, [&] { return ablauf.schritt(); });
-        QTRY_COMPARE(ablauf.schritt(), Schritt::fehler(text));
-        QCOMPARE(schritte, (QList{Schritt::wartetAufGeraet(), Schritt::liest(), Schritt::fehler(text)}));
-        QCOMPARE(m_geraet->anzahl("akkudatenLesen"), identitaet ? 0 : 1);
-        QVERIFY(!ablauf.geraet() && dienst.anzahl("POST") == 0);
-        // Retry reads the phone afresh and sends, without asking Werkora again.
-        m_geraet->einstellen([](auto& a) {
-            a.geraetedaten = Geraetedaten{"iPhone12,1", {}, {}, {}, {}, {}};
-            a.panic = QList<PanicLog>();
-        });
-        ablauf.sucheStarten();
-        QCOMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
-        QTRY_COMPARE(ablauf.schritt().fall(), Schritt::Fall::fertig);
-        QCOMPARE(m_geraet->anzahl("geraetedatenLesen"), 2);
-        QCOMPARE(dienst.anzahl("GET") + dienst.anzahl("POST"), 2);
-    }
-
-    void bericht_data() {
-        QTest::addColumn<QString>("kopplung"); // the option off, or the removal working or refused
-        QTest::addColumn<Dienstantwort>("antwort");
+    // A whole check to its end: the lookup, the reading and the report, each answered one way.
+    void ablauf_data() {
+        QTest::addColumn<Dienstantwort>("lookup");
+        QTest::addColumn<QString>("geraet");   // "iPhone", or what cannot be read from it
+        QTest::addColumn<QString>("kopplung"); // the option off ("aus"), the removal working or refused
+        QTest::addColumn<Dienstantwort>("bericht");
         QTest::addColumn<Schritt>("schritt");
-        const Schritt abgelehnt = Schritt::fehler("Werkora hat die Daten nicht angenommen.");
-        QTest::newRow("accepted, pairing removed")
-            << "entfernt" << Dienstantwort{200}
-            << Schritt::fertig("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.");
-        QTest::newRow("accepted, removal refused")
-            << "bleibt" << Dienstantwort{200}
-            << Schritt::fertig(
-                   "An Werkora gesendet. Die Kopplung mit dem iPhone konnte nicht entfernt werden.");
-        QTest::newRow("accepted, pairing kept")
-            << "aus" << Dienstantwort{200} << Schritt::fertig("An Werkora gesendet.");
-        QTest::newRow("201 is no success") << "entfernt" << Dienstantwort{201} << abgelehnt;
-        QTest::newRow("400 with error") << "entfernt" << Dienstantwort{400, R"({"error":"Schon erledigt."})"}
-                                        << Schritt::fehler("Schon erledigt.");
-        QTest::newRow("500 with HTML")
-            << "entfernt" << Dienstantwort{500, "<html>Oops</html>", "text/html"} << abgelehnt;
-        QTest::newRow("307 is not followed") << "entfernt" << Dienstantwort{307} << abgelehnt;
-        QTest::newRow("connection closed")
-            << "entfernt" << Dienstantwort{.schliessen = true}
-            << Schritt::fehler("Senden fehlgeschlagen: Verbindung unterbrochen");
-        QTest::newRow("silent service") << "entfernt" << Dienstantwort{.schweigen = true}
-                                        << Schritt::fehler("Senden fehlgeschlagen: Zeitüberschreitung");
+        const Dienstantwort ok{200, R"({"werkstatt":"Süd"})"};
+        const Schritt abgelehnt = Schritt::fehler("Werkora hat die Daten nicht angenommen."),
+                      unlesbar = Schritt::fehler(
+                          "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.");
+        const auto zeile = [&](const char* name, Dienstantwort lookup, const char* geraet,
+                               const char* kopplung, Dienstantwort bericht, const Schritt& schritt) {
+            QTest::newRow(name) << lookup << QString(geraet) << QString(kopplung) << bericht << schritt;
+        };
+        zeile("lookup 200 not JSON", {200, "<html>"}, "iPhone", "aus", ok,
+              Schritt::fertig("An Werkora gesendet."));
+        zeile("lookup 404 with a name", {404, R"({"werkstatt":"A"})"}, "iPhone", "aus", ok, abgelaufen);
+        zeile("lookup 201 is no success", {201}, "iPhone", "aus", ok, abgelaufen);
+        zeile("lookup 302 is not followed", {302}, "iPhone", "aus", ok, abgelaufen);
+        zeile("lookup 307 is not followed", {307}, "iPhone", "aus", ok, abgelaufen);
+        zeile("lookup connection closed", {.schliessen = true}, "iPhone", "aus", ok,
+              Schritt::linkUngueltig("Werkora ist nicht erreichbar: Verbindung unterbrochen"));
+        zeile("lookup silent", {.schweigen = true}, "iPhone", "aus", ok,
+              Schritt::linkUngueltig("Werkora ist nicht erreichbar: Zeitüberschreitung"));
+        zeile("identity unreadable", ok, "identitaet", "entfernt", ok, unlesbar);
+        zeile("panic copy killed", ok, "panic", "entfernt", ok, unlesbar);
+        zeile("accepted, pairing removed", ok, "iPhone", "entfernt", ok,
+              Schritt::fertig("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt."));
+        zeile("accepted, removal refused", ok, "iPhone", "bleibt", ok,
+              Schritt::fertig(
+                  "An Werkora gesendet. Die Kopplung mit dem iPhone konnte nicht entfernt werden."));
+        zeile("report 201 is no success", ok, "iPhone", "entfernt", {201}, abgelehnt);
+        zeile("report 400 with error", ok, "iPhone", "entfernt", {400, R"({"error":"Schon erledigt."})"},
+              Schritt::fehler("Schon erledigt."));
+        zeile("report 307 is not followed", ok, "iPhone", "entfernt", {307}, abgelehnt);
+        zeile("report connection closed", ok, "iPhone", "entfernt", {.schliessen = true},
+              Schritt::fehler("Senden fehlgeschlagen: Verbindung unterbrochen"));
+        zeile("report silent", ok, "iPhone", "entfernt", {.schweigen = true},
+              Schritt::fehler("Senden fehlgeschlagen: Zeitüberschreitung"));
+        zeile("lookup body beyond 1 MiB is not read",
+              {200, "{\"werkstatt\":\"A\",\"x\":\"" + QByteArray(1 << 20, 'x') + "\"}"}, "iPhone", "aus", ok,
+              Schritt::fertig("An Werkora gesendet."));
     }
-    void bericht() {
+    void ablauf() {
+        QFETCH(Dienstantwort, lookup);
+        QFETCH(QString, geraet);
         QFETCH(QString, kopplung);
-        QFETCH(Dienstantwort, antwort);
+        QFETCH(Dienstantwort, bericht);
         QFETCH(Schritt, schritt);
-        m_geraet->einstellen([&](auto& a) { a.entkoppelt = kopplung == "entfernt"; });
+        const ZugriffFehler fehler = ZugriffFehler::lesen(schritt.text());
+        m_geraet->einstellen([&](auto& a) {
+            a.entkoppelt = kopplung == "entfernt";
+            if (geraet == "identitaet")
+                a.geraetedaten = std::unexpected(fehler);
+            if (geraet == "panic")
+                a.panic = std::unexpected(fehler);
+        });
         m_geraet->anhalten("entkoppeln");
-        Testdienst anderswo, dienst;
-        antwort.kopfzeilen.insert("Location", anderswo.adresse().toString().toUtf8());
-        dienst.setAntwort("POST", antwort);
+        Testdienst anderswo, dienst; // redirects point to `anderswo`, which is never contacted
+        for (auto* antwort : {&lookup, &bericht})
+            antwort->kopfzeilen.insert("Location", anderswo.adresse().toString().toUtf8());
+        dienst.setAntwort("GET", lookup);
+        dienst.setAntwort("POST", bericht);
+        dienst.setZurueckhalten(true);
         KabelAblauf ablauf(m_geraet, kurz);
         ablauf.setKopplungEntfernen(kopplung != "aus");
         ablauf.linkOeffnen(dienst.link());
-        QTRY_VERIFY(dienst.anzahl("POST") >= 1);
+        QCOMPARE(ablauf.ziel(), dienst.adresse());
+        QTRY_COMPARE(dienst.anfragen().size(), 1);
+        QCOMPARE(ablauf.schritt(), Schritt::ohneLink()); // unchanged until Werkora answers
+        dienst.freigeben();
+        if (schritt.text().contains("Kopplung")) { // removed only after Werkora took the report
+            QTRY_COMPARE(m_geraet->laufende(), 1);
+            QCOMPARE(ablauf.schritt(), Schritt::sendet());
+        }
+        m_geraet->freigeben();
+        const QList enden{Schritt::Fall::linkUngueltig, Schritt::Fall::fertig, Schritt::Fall::fehler};
+        QTRY_VERIFY(enden.contains(ablauf.schritt().fall()));
+        QCOMPARE(ablauf.schritt(), schritt);
+        // The workshop from at most 1 MiB of the answer.
+        QCOMPARE(ablauf.werkstatt(), lookup.status == 200
+                                         ? werkstattAusAntwort(lookup.inhalt.left(dienstInhaltHoechstens))
+                                         : Text());
+        QVERIFY(anderswo.anfragen().isEmpty());
+        QCOMPARE(m_geraet->anzahl("geraete") > 0, schritt.fall() != Schritt::Fall::linkUngueltig);
+        QCOMPARE(m_geraet->anzahl("entkoppeln " + udid), schritt.text().contains("Kopplung") ? 1 : 0);
+        // Without an identity nothing else is read.
+        QCOMPARE(m_geraet->anzahl("akkudatenLesen") > 0,
+                 schritt.fall() != Schritt::Fall::linkUngueltig && geraet != "identitaet");
+        if (dienst.anzahl("POST") == 0) {
+            QVERIFY(schritt.fall() != Schritt::Fall::fertig && !ablauf.geraet());
+            return;
+        }
         const Anfrage& post = dienst.anfragen().at(1);
         QCOMPARE(post.pfad + ' ' + post.kopfzeilen.value("content-type"),
                  "/api/public/kabel/token application/json");
         QCOMPARE(
             post.inhalt,
-            R"({"programm":"Sondit Kabel 1.0.0","geraet":{"produkt":"iPhone14,5","ios":"17.5.1"},"akku":)"
-            R"({"zyklen":523,"designMah":3227,"istMah":2810,"temperaturC":30.55},"panic":[{"datei":"panic-1.ips","text":"eins"}]})");
-        const bool entkoppelt = schritt.text().contains("Kopplung");
-        if (entkoppelt) { // only after Werkora took the report, and before the step is final
-            QTRY_COMPARE(m_geraet->laufende(), 1);
-            QCOMPARE(ablauf.schritt(), Schritt::sendet());
-        }
-        m_geraet->freigeben();
-        QTRY_VERIFY(ablauf.schritt().fall() != Schritt::Fall::sendet);
-        QCOMPARE(ablauf.schritt(), schritt);
-        QCOMPARE(m_geraet->anzahl("entkoppeln " + udid), entkoppelt ? 1 : 0);
-        QVERIFY(anderswo.anfragen().isEmpty());
+            R"({"programm":"Sondit Kabel 1.0.0","geraet":{"produkt":"iPhone14,5","ios":"17.5.1"},"akku":{"zyklen":523,)"
+            R"("designMah":3227,"istMah":2810,"temperaturC":30.55},"panic":[{"datei":"panic-1.ips","text":"eins"}]})");
         QVERIFY(ablauf.geraet() && ablauf.akku() && ablauf.panicAnzahl() == 1); // what was sent stays on show
     }
 

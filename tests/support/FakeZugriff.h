@@ -24,23 +24,23 @@ public:
     };
 
     Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &Antworten::geraete); }
-    Kopplung istGekoppelt(const QString& udid) const override {
-        return rufen("istGekoppelt", udid, &Antworten::gekoppelt);
+    Kopplung istGekoppelt(const QString& u) const override {
+        return rufen("istGekoppelt", u, &Antworten::gekoppelt);
     }
-    Ergebnis<void> koppeln(const QString& udid) const override {
-        return rufen("koppeln", udid, &Antworten::koppeln);
+    Ergebnis<void> koppeln(const QString& u) const override {
+        return rufen("koppeln", u, &Antworten::koppeln);
     }
-    bool entkoppeln(const QString& udid) const override {
-        return rufen("entkoppeln", udid, &Antworten::entkoppelt);
+    bool entkoppeln(const QString& u) const override {
+        return rufen("entkoppeln", u, &Antworten::entkoppelt);
     }
-    Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override {
-        return rufen("geraetedatenLesen", udid, &Antworten::geraetedaten);
+    Ergebnis<Geraetedaten> geraetedatenLesen(const QString& u) const override {
+        return rufen("geraetedatenLesen", u, &Antworten::geraetedaten);
     }
-    std::optional<Akkudaten> akkudatenLesen(const QString& udid) const override {
-        return rufen("akkudatenLesen", udid, &Antworten::akku);
+    std::optional<Akkudaten> akkudatenLesen(const QString& u) const override {
+        return rufen("akkudatenLesen", u, &Antworten::akku);
     }
-    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid) const override {
-        return rufen("panicLogsLesen", udid, &Antworten::panic);
+    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& u) const override {
+        return rufen("panicLogsLesen", u, &Antworten::panic);
     }
 
     void einstellen(const std::function<void(Antworten&)>& aendern) {
@@ -63,14 +63,8 @@ public:
     qsizetype anzahl(const QString& operation) const {
         return aufrufe().filter(QRegularExpression('^' + operation + "\\b")).size();
     }
-    int laufende() const { // calls started and not yet returned
-        std::lock_guard sperre(m_mutex);
-        return m_laufende;
-    }
-    int hoechstensGleichzeitig() const {
-        std::lock_guard sperre(m_mutex);
-        return m_hoechstens;
-    }
+    int laufende() const { return std::lock_guard(m_mutex), m_laufende; } // started, not yet returned
+    int hoechstensGleichzeitig() const { return std::lock_guard(m_mutex), m_hoechstens; }
 
 private:
     template <typename T>
