@@ -15,18 +15,8 @@ using Bytes = std::optional<std::string>;
 
 namespace {
 
-QByteArray datei(const QString& name) {
-    QFile f(QFINDTESTDATA(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "missing " + name.toUtf8();
-}
-
-// A battery answer with `eintraege` ("<key>K</key><integer>1</integer>…") in its IORegistry.
-QByteArray registry(const QByteArray& eintraege, const QByteArray& oben = {}) {
-    return "<plist><dict>" + oben + "<key>IORegistry</key><dict>" + eintraege + "</dict></dict></plist>";
-}
-
 // A reading of one answer as one line, so that every reading shares one table.
-QString lesen(const QString& was, const Werkzeugergebnis& antwort) {
+QString lesen(const QByteArray& was, const Werkzeugergebnis& antwort) {
     const auto zahl = [](const auto& wert) { return wert ? QString::number(*wert) : QString("?"); };
     if (was == "liste")
         return geraeteAusListe(antwort).value_or(QStringList{"gescheitert"}).join(',');
@@ -46,76 +36,19 @@ class TestLesungen : public QObject {
 
 private Q_SLOTS:
     void antworten_data() {
-        QTest::addColumn<QString>("was");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("ausgabe");
-        QTest::addColumn<QString>("gelesen");
-        const auto nur = [](const char* k, const char* v) {
-            return registry("<key>" + QByteArray(k) + "</key>" + v);
-        };
-        const QByteArray roh = "<key>AppleRawMaxCapacity</key><integer>2900</integer>",
-                         iphone = datei("../support/daten/iphone-akku.plist");
-        QTest::newRow("two phones, a blank line between")
-            << "liste" << 0 << QByteArray("a1\n\nb2\n") << "a1,b2";
-        QTest::newRow("a non-zero status still lists") << "liste" << 1 << QByteArray("a1\n") << "a1";
-        QTest::newRow("no usbmuxd: the listing failed")
-            << "liste" << 255 << QByteArray(" \n") << "gescheitert";
-        QTest::newRow("value and line feed") << "wert" << 0 << QByteArray("iPhone14,5\n") << "iPhone14,5";
-        QTest::newRow("key without value prints nothing") << "wert" << 0 << QByteArray(" \r\n") << "-";
-        QTest::newRow("a value counts whatever the status")
-            << "wert" << 1 << QByteArray("17.5.1\n") << "17.5.1";
-        QTest::newRow("1.3.0 says not found on stdout")
-            << "wert" << 255 << QByteArray("ERROR: Device 0A not found!\n") << "-";
-        QTest::newRow("one U+FFFD per malformed sequence")
-            << "wert" << 0 << QByteArray("a\xe2\x82z\xff") << "a\uFFFDz\uFFFD";
-        QTest::newRow("Unicode spaces trimmed")
-            << "wert" << 0 << QByteArray("\xc2\xa0 Activated \xe2\x80\xa8") << "Activated";
-        QTest::newRow("dialog pending")
-            << "vertrauen" << 1 << QByteArray("SUCCESS: Validated pairing") << "ausstehend";
-        QTest::newRow("locked")
-            << "vertrauen" << 1
-            << QByteArray("ERROR: Could not validate with device U because a passcode is set. Please…")
-            << "gesperrt";
-        QTest::newRow("trust denied")
-            << "vertrauen" << 1 << QByteArray("ERROR: Device U said that the user denied the trust dialog.\n")
-            << "abgelehnt";
-        QTest::newRow("tool answer of a trusted phone") << "akku" << 0 << iphone << "523/3227/2810/30.55";
-        QTest::newRow("binary, real temperature truncated first")
-            << "akku" << 0 << datei("fixtures/akku-binaer.plist") << "87/1821/1702/29.5";
-        QTest::newRow("an empty IORegistry hides the top level")
-            << "akku" << 0 << registry({}, "<key>CycleCount</key><integer>7</integer>") << "?/?/?/?";
-        QTest::newRow("recorded empty registry entry")
-            << "akku" << 0 << datei("fixtures/battery-empty-ioregistry-issue689.plist") << "?/?/?/?";
-        QTest::newRow("recorded truncated answer")
-            << "akku" << 0 << datei("fixtures/battery-fragment-whatbattery-issue1.txt") << "-";
-        QTest::newRow("status 1 with a valid answer") << "akku" << 1 << iphone << "-";
-        QTest::newRow("nominal as text: the raw one")
-            << "akku" << 0 << registry("<key>NominalChargeCapacity</key><string>2810</string>" + roh)
-            << "?/?/2900/?";
-        QTest::newRow("temperature 0 is present")
-            << "akku" << 0 << nur("Temperature", "<integer>0</integer>") << "?/?/?/0";
-        QTest::newRow("real truncated toward zero")
-            << "akku" << 0 << nur("DesignCapacity", "<real>-2.9</real>") << "?/-2/?/?";
-        QTest::newRow("huge real saturates")
-            << "akku" << 0 << nur("DesignCapacity", "<real>1e300</real>") << "?/9223372036854775807/?/?";
-        QTest::newRow("NaN is no figure")
-            << "akku" << 0 << nur("DesignCapacity", "<real>nan</real>") << "?/?/?/?";
-        QTest::newRow("binary, 33 levels deep") << "akku" << 0 << datei("fixtures/akku-tief-33.plist") << "-";
-        QTest::newRow("XML, 33 levels deep") << "akku" << 0
-                                             << registry("<key>x</key>" + QByteArray("<array>").repeated(31) +
-                                                         QByteArray("</array>").repeated(31))
-                                             << "-";
+        test::tabelle(QFINDTESTDATA("daten/antworten.txt"), {"was", "status", "ausgabe", "gelesen"});
+        const QByteArray tief =
+            QByteArray("<array>").repeated(200'000) + QByteArray("</array>").repeated(200'000);
         QTest::newRow("XML, 200,000 levels deep")
-            << "akku" << 0
-            << registry("<key>x</key>" + QByteArray("<array>").repeated(200'000) +
-                        QByteArray("</array>").repeated(200'000))
-            << "-";
+            << QByteArray("akku") << QByteArray("0")
+            << "<plist><dict><key>IORegistry</key><dict><key>x</key>" + tief + "</dict></dict></plist>"
+            << QByteArray("-");
     }
     void antworten() {
-        QFETCH(QString, was);
-        QFETCH(int, status);
+        QFETCH(QByteArray, was);
+        QFETCH(QByteArray, status);
         QFETCH(QByteArray, ausgabe);
-        QTEST(lesen(was, {status, ausgabe}), "gelesen");
+        QTEST(lesen(was, {status.toInt(), ausgabe}).toUtf8(), "gelesen");
     }
 
     void zustand() {

@@ -10,7 +10,6 @@ using kabel::test::FakeLaeufer;
 namespace {
 
 const QString udid = "00008110-001A2B3C4D5E801E", u = " -u " + udid;
-constexpr int fehlt = -1, startetNicht = -2, abgebrochen = -3; // runner failures in place of a status
 
 // An operation's outcome as one line, so all seven share one table.
 QString ausgang(const Libimobiledevice& zugriff, const QString& operation) {
@@ -45,62 +44,25 @@ class TestLibimobiledevice : public QObject {
 
 private Q_SLOTS:
     void ausgaenge_data() {
-        QTest::addColumn<QString>("aufruf"); // operation|tool call
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("ausgabe");
-        QTest::addColumn<QString>("ausgang");
-        const QString unlesbar =
-            "Fehler: Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
-        const QString liste = "geraete|idevice_id -l",
-                      validate = "istGekoppelt|idevicepair" + u + " validate",
-                      pair = "koppeln|idevicepair" + u + " pair",
-                      unpair = "entkoppeln|idevicepair" + u + " unpair",
-                      produkt = "geraetedatenLesen|ideviceinfo" + u + " -k ProductType",
-                      akku = "akkudatenLesen|idevicediagnostics" + u + " ioregentry AppleSmartBattery",
-                      crash = "panicLogsLesen|idevicecrashreport" + u + " -k -f panic DIR";
-        const QByteArray leer;
-        QTest::newRow("listing tool missing")
-            << liste << fehlt << leer
-            << "Fehler: Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren.";
-        QTest::newRow("listing tool not startable") << liste << startetNicht << leer << "Fehler: kaputt";
-        QTest::newRow("no usbmuxd reached, one installed")
-            << liste << 255 << leer
-            << "Fehler: Noch kein iPhone erkannt. Steckt es schon, das Kabel kurz abziehen oder „sudo systemctl restart "
-               "usbmuxd“ ausführen.";
-        QTest::newRow("no usbmuxd reached, none installed")
-            << "geraete|idevice_id -l|ohne usbmuxd" << 255 << leer
-            << "Fehler: Der iPhone-USB-Dienst „usbmuxd“ fehlt. Bitte das Paket usbmuxd installieren.";
-        QTest::newRow("trusted") << validate << 0 << leer << "ja";
-        QTest::newRow("trust test without tool") << validate << fehlt << leer << "nein";
-        QTest::newRow("pairing pending")
-            << pair << 1 << leer << "Fehler: Auf dem iPhone „Vertrauen“ tippen und den Code eingeben.";
-        QTest::newRow("pairing tool not startable") << pair << startetNicht << leer << "Fehler: kaputt";
-        QTest::newRow("unpaired") << unpair << 0 << leer << "ja";
-        QTest::newRow("unpair refused") << unpair << 1 << leer << "nein";
-        QTest::newRow("identity, six keys") << produkt << 0 << QByteArray("iPhone14,5\n") << "iPhone14,5";
-        QTest::newRow("no model: one key only") << produkt << 0 << leer << unlesbar;
-        QTest::newRow("identity killed") << produkt << abgebrochen << leer << unlesbar;
+        test::tabelle(QFINDTESTDATA("daten/ausgaenge.txt"), {"aufruf", "status", "ausgabe", "ausgang"});
         QTest::newRow("battery answer floods")
-            << akku << 0 << QByteArray(antwortHoechstens + 1, '<') << "kein Akku";
-        QTest::newRow("crash tool missing") << crash << fehlt << leer << "0 Logs";
-        QTest::newRow("crash tool ends with an error") << crash << 255 << leer << "0 Logs";
-        QTest::newRow("crash copy killed: not the same as no logs")
-            << crash << abgebrochen << leer << unlesbar;
+            << "akkudatenLesen|idevicediagnostics" + u.toUtf8() + " ioregentry AppleSmartBattery"
+            << QByteArray("0") << QByteArray(antwortHoechstens + 1, '<') << QByteArray("kein Akku");
     }
     void ausgaenge() {
-        QFETCH(QString, aufruf);
-        QFETCH(int, status);
+        QFETCH(QByteArray, aufruf);
+        QFETCH(QByteArray, status);
         QFETCH(QByteArray, ausgabe);
         auto laeufer = std::make_shared<FakeLaeufer>();
         if (aufruf.endsWith("ohne usbmuxd"))
             laeufer->vorhandeneProgramme.clear();
-        const QString werkzeug = aufruf.section('|', 1, 1);
+        const QString werkzeug = QString::fromUtf8(aufruf).section('|', 1, 1);
         const auto fehler = [](Fehler f) { return Ergebnis<Werkzeugergebnis>(std::unexpected(f)); };
-        laeufer->antworten(werkzeug, status == fehlt          ? fehler(ZugriffFehler::werkzeugFehlt())
-                                     : status == startetNicht ? fehler(StartFehler{"kaputt"})
-                                     : status == abgebrochen  ? fehler(Abgebrochen{})
-                                                              : Werkzeugergebnis{status, ausgabe});
-        QTEST(ausgang(Libimobiledevice(laeufer), aufruf.section('|', 0, 0)), "ausgang");
+        laeufer->antworten(werkzeug, status == "fehlt"          ? fehler(ZugriffFehler::werkzeugFehlt())
+                                     : status == "startetNicht" ? fehler(StartFehler{"kaputt"})
+                                     : status == "abgebrochen"  ? fehler(Abgebrochen{})
+                                                                : Werkzeugergebnis{status.toInt(), ausgabe});
+        QTEST(ausgang(Libimobiledevice(laeufer), aufruf.split('|').first()).toUtf8(), "ausgang");
         QCOMPARE(laeufer->aufrufe().first(), werkzeug);
         QCOMPARE(laeufer->aufrufe().size(),
                  QTest::currentDataTag() == QByteArray("identity, six keys") ? 6 : 1);

@@ -38,6 +38,21 @@ template <typename T> struct Verlauf : QList<T> {
     }
 };
 
+// "status body", "schliessen" or "schweigen" (see daten/ablauf.txt).
+Dienstantwort antwortAus(const QByteArray& text) {
+    if (text == "schliessen" || text == "schweigen")
+        return {.schliessen = text == "schliessen", .schweigen = text == "schweigen"};
+    return {text.left(3).toInt(), text.mid(4)};
+}
+
+// "fall: text" for the steps a check ends with.
+Schritt schrittAus(const QByteArray& text) {
+    const QString rest = QString::fromUtf8(text.mid(text.indexOf(": ") + 2));
+    return text.startsWith("fertig")   ? Schritt::fertig(rest)
+           : text.startsWith("fehler") ? Schritt::fehler(rest)
+                                       : Schritt::linkUngueltig(rest);
+}
+
 } // namespace
 
 class TestKabelAblauf : public QObject {
@@ -140,54 +155,19 @@ private Q_SLOTS:
 
     // A whole check to its end: the lookup, the reading and the report, each answered one way.
     void ablauf_data() {
-        QTest::addColumn<Dienstantwort>("lookup");
-        QTest::addColumn<QString>("geraet");   // "iPhone", or what cannot be read from it
-        QTest::addColumn<QString>("kopplung"); // the option off ("aus"), the removal working or refused
-        QTest::addColumn<Dienstantwort>("bericht");
-        QTest::addColumn<Schritt>("schritt");
-        const Dienstantwort ok{200, R"({"werkstatt":"Süd"})"};
-        const Schritt abgelehnt = Schritt::fehler("Werkora hat die Daten nicht angenommen."),
-                      unlesbar = Schritt::fehler(
-                          "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.");
-        const auto zeile = [&](const char* name, Dienstantwort lookup, const char* geraet,
-                               const char* kopplung, Dienstantwort bericht, const Schritt& schritt) {
-            QTest::newRow(name) << lookup << QString(geraet) << QString(kopplung) << bericht << schritt;
-        };
-        zeile("lookup 200 not JSON", {200, "<html>"}, "iPhone", "aus", ok,
-              Schritt::fertig("An Werkora gesendet."));
-        zeile("lookup 404 with a name", {404, R"({"werkstatt":"A"})"}, "iPhone", "aus", ok, abgelaufen);
-        zeile("lookup 201 is no success", {201}, "iPhone", "aus", ok, abgelaufen);
-        zeile("lookup 302 is not followed", {302}, "iPhone", "aus", ok, abgelaufen);
-        zeile("lookup 307 is not followed", {307}, "iPhone", "aus", ok, abgelaufen);
-        zeile("lookup connection closed", {.schliessen = true}, "iPhone", "aus", ok,
-              Schritt::linkUngueltig("Werkora ist nicht erreichbar: Verbindung unterbrochen"));
-        zeile("lookup silent", {.schweigen = true}, "iPhone", "aus", ok,
-              Schritt::linkUngueltig("Werkora ist nicht erreichbar: Zeitüberschreitung"));
-        zeile("identity unreadable", ok, "identitaet", "entfernt", ok, unlesbar);
-        zeile("panic copy killed", ok, "panic", "entfernt", ok, unlesbar);
-        zeile("accepted, pairing removed", ok, "iPhone", "entfernt", ok,
-              Schritt::fertig("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt."));
-        zeile("accepted, removal refused", ok, "iPhone", "bleibt", ok,
-              Schritt::fertig(
-                  "An Werkora gesendet. Die Kopplung mit dem iPhone konnte nicht entfernt werden."));
-        zeile("report 201 is no success", ok, "iPhone", "entfernt", {201}, abgelehnt);
-        zeile("report 400 with error", ok, "iPhone", "entfernt", {400, R"({"error":"Schon erledigt."})"},
-              Schritt::fehler("Schon erledigt."));
-        zeile("report 307 is not followed", ok, "iPhone", "entfernt", {307}, abgelehnt);
-        zeile("report connection closed", ok, "iPhone", "entfernt", {.schliessen = true},
-              Schritt::fehler("Senden fehlgeschlagen: Verbindung unterbrochen"));
-        zeile("report silent", ok, "iPhone", "entfernt", {.schweigen = true},
-              Schritt::fehler("Senden fehlgeschlagen: Zeitüberschreitung"));
-        zeile("lookup body beyond 1 MiB is not read",
-              {200, "{\"werkstatt\":\"A\",\"x\":\"" + QByteArray(1 << 20, 'x') + "\"}"}, "iPhone", "aus", ok,
-              Schritt::fertig("An Werkora gesendet."));
+        test::tabelle(QFINDTESTDATA("daten/ablauf.txt"), {"get", "geraet", "kopplung", "senden", "ende"});
+        QTest::newRow("lookup body beyond 1 MiB is not read")
+            << "200 {\"werkstatt\":\"A\",\"x\":\"" + QByteArray(1 << 20, 'x') + "\"}" << QByteArray("iPhone")
+            << QByteArray("aus") << QByteArray("200 {}") << QByteArray("fertig: An Werkora gesendet.");
     }
     void ablauf() {
-        QFETCH(Dienstantwort, lookup);
-        QFETCH(QString, geraet);
-        QFETCH(QString, kopplung);
-        QFETCH(Dienstantwort, bericht);
-        QFETCH(Schritt, schritt);
+        QFETCH(QByteArray, get);
+        QFETCH(QByteArray, geraet);
+        QFETCH(QByteArray, kopplung);
+        QFETCH(QByteArray, senden);
+        QFETCH(QByteArray, ende);
+        Dienstantwort lookup = antwortAus(get), bericht = antwortAus(senden);
+        const Schritt schritt = schrittAus(ende);
         const ZugriffFehler fehler = ZugriffFehler::lesen(schritt.text());
         m_geraet->einstellen([&](auto& a) {
             a.entkoppelt = kopplung == "entfernt";

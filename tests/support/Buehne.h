@@ -25,7 +25,8 @@ public:
     // A file the call copies into its directory argument.
     void datei(const QString& aufruf, const QString& relativ, const QByteArray& inhalt) const;
     // A trusted iPhone14,5 with battery figures and three panic logs, as Debian's 1.3.0 tools
-    // answer (the crash tool takes "-f" for a directory and prints its usage).
+    // answer (the crash tool takes "-f" for a directory and prints its usage): daten/iphone/, "+" for a blank
+    // in a call.
     void iphone() const;
     QStringList aufrufe() const;
 

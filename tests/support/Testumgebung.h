@@ -38,6 +38,41 @@ struct Testumgebung {
     }
 };
 
+// A QTest data table of byte columns from a file beside the test: one row per line, its name and
+// then one field per column, all separated by " | "; lines starting with "#" are comments. In a
+// field, C escapes (\n \r \t \\ \xHH) stand for any byte, and "@path" for the content of that
+// file, relative to the table.
+inline QByteArray feld(const QByteArray& text, const QDir& hier) {
+    if (text.startsWith('@')) {
+        QFile datei(hier.filePath(QString::fromUtf8(text.mid(1))));
+        return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + text;
+    }
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : 0;
+        if (c == 'x')
+            bytes += char(text.mid(i + 1, 2).toInt(nullptr, 16)), i += 2;
+        else
+            bytes += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c ? c : text[i];
+    }
+    return bytes;
+}
+inline void tabelle(const QString& pfad, const QList<const char*>& spalten) {
+    for (const char* spalte : spalten)
+        QTest::addColumn<QByteArray>(spalte);
+    QFile datei(pfad);
+    QVERIFY2(datei.open(QIODevice::ReadOnly), qPrintable(pfad));
+    for (const QString& zeile : QString::fromUtf8(datei.readAll()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList felder = zeile.split(" | ");
+        if (zeile.startsWith('#'))
+            continue;
+        QVERIFY2(felder.size() == spalten.size() + 1, qPrintable(zeile));
+        QTestData& reihe = QTest::newRow(qPrintable(felder.first()));
+        for (const QString& text : felder.mid(1))
+            reihe << feld(text.toUtf8(), QFileInfo(pfad).dir());
+    }
+}
+
 } // namespace kabel::test
 
 // Like QTEST_MAIN, with the isolated environment in place before the application object, and
