@@ -51,35 +51,15 @@ private Q_SLOTS:
         QTEST(lesen(was, {status.toInt(), ausgabe}).toUtf8(), "gelesen");
     }
 
-    void zustand() {
-        using Z = std::optional<qint64>;
-        const auto prozent = [](Z design, Z ist) { return zustandProzent(Akkudaten{{}, design, ist, {}}); };
-        QCOMPARE(prozent(3000, 2985), Z(100)); // 99.5 rounds up
-        QCOMPARE(prozent(3000, 3100), Z(100)); // at most 100
-        QCOMPARE(prozent(3000, 1000), Z(33));
-        QCOMPARE(prozent(1, 0), Z(0));
-        QCOMPARE(prozent(0, 10), Z());
-        QCOMPARE(prozent(3000, {}), Z());
-        QCOMPARE(prozent(1, std::numeric_limits<qint64>::min()),
-                 Z(std::numeric_limits<qint64>::min())); // no UB
-    }
-
     void panicText_data() {
-        QTest::addColumn<QByteArray>("inhalt");
-        QTest::addColumn<int>("hoechstens");
-        QTest::addColumn<Bytes>("text");
-        QTest::newRow("cut after the limit") << QByteArray("a\r\nb") << 1 << Bytes("a");
-        QTest::newRow("empty") << QByteArray() << 3 << Bytes("");
-        QTest::newRow("invalid byte") << QByteArray("ab\xff") << 9 << Bytes();
-        QTest::newRow("truncated at the end") << QByteArray("ab\xe2\x82") << 9 << Bytes();
-        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << 9 << Bytes();
-        QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << 9 << Bytes();
-        QTest::newRow("invalid after the cut still refuses") << QByteArray("abc\xff") << 1 << Bytes();
+        test::tabelle(QFINDTESTDATA("daten/paniktexte.txt"), {"inhalt", "hoechstens", "text"});
     }
     void panicText() {
         QFETCH(QByteArray, inhalt);
-        QFETCH(int, hoechstens);
-        QTEST(kabel::panicText(inhalt, std::size_t(hoechstens)), "text");
+        QFETCH(QByteArray, hoechstens);
+        QTEST(QByteArray::fromStdString(
+                  kabel::panicText(inhalt, hoechstens.toULongLong()).value_or("(ungültig)")),
+              "text");
     }
 
     // Random texts of awkward pieces (CR LF, combining marks, ZWJ sequences, flags, Hangul), cut at
@@ -116,28 +96,10 @@ private Q_SLOTS:
         }
     }
 
-    void auswahl_data() {
-        QTest::addColumn<QStringList>("pfade");
-        QTest::addColumn<QStringList>("gewaehlt");
-        QStringList zwoelf;
-        for (int i = 12; i >= 1; --i)
-            zwoelf << QString("/w/panic-%1.ips").arg(i, 2, 10, QChar('0'));
-        QTest::newRow("the ten highest of twelve")
-            << QList(zwoelf.rbegin(), zwoelf.rend()) << zwoelf.mid(0, 10);
-        QTest::newRow("case-blind prefix, other names out")
-            << QStringList{"/w/Panic-base.ips", "/w/xpanic.ips", "/w/kernel-panic.ips"}
-            << QStringList{"/w/Panic-base.ips"};
-        QTest::newRow("subdirectories by file name")
-            << QStringList{"/w/R/panic-1", "/w/panic-0", "/w/R"} << QStringList{"/w/R/panic-1", "/w/panic-0"};
-        QTest::newRow("canonically equal names keep their order")
-            << QStringList{"/a/panic-\u00e4", "/b/panic-a\u0308"}
-            << QStringList{"/a/panic-\u00e4", "/b/panic-a\u0308"};
-        QTest::newRow("beyond U+FFFF above U+FFEF") << QStringList{"/w/panic-\uffef", "/w/panic-\U0001F600"}
-                                                    << QStringList{"/w/panic-\U0001F600", "/w/panic-\uffef"};
-    }
+    void auswahl_data() { test::tabelle(QFINDTESTDATA("daten/panicauswahl.txt"), {"pfade", "gewaehlt"}); }
     void auswahl() {
-        QFETCH(QStringList, pfade);
-        QTEST(panicKandidatenWaehlen(pfade), "gewaehlt");
+        QFETCH(QByteArray, pfade);
+        QTEST(panicKandidatenWaehlen(QString::fromUtf8(pfade).split(' ')).join(' ').toUtf8(), "gewaehlt");
     }
 
     // A report file: valid, invalid, cut; and what is no report: a directory, a link out.

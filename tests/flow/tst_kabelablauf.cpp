@@ -45,14 +45,6 @@ Dienstantwort antwortAus(const QByteArray& text) {
     return {text.left(3).toInt(), text.mid(4)};
 }
 
-// "fall: text" for the steps a check ends with.
-Schritt schrittAus(const QByteArray& text) {
-    const QString rest = QString::fromUtf8(text.mid(text.indexOf(": ") + 2));
-    return text.startsWith("fertig")   ? Schritt::fertig(rest)
-           : text.startsWith("fehler") ? Schritt::fehler(rest)
-                                       : Schritt::linkUngueltig(rest);
-}
-
 } // namespace
 
 class TestKabelAblauf : public QObject {
@@ -167,7 +159,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, senden);
         QFETCH(QByteArray, ende);
         Dienstantwort lookup = antwortAus(get), bericht = antwortAus(senden);
-        const Schritt schritt = schrittAus(ende);
+        const Schritt schritt = schrittAus(QString::fromUtf8(ende));
         const ZugriffFehler fehler = ZugriffFehler::lesen(schritt.text());
         m_geraet->einstellen([&](auto& a) {
             a.entkoppelt = kopplung == "entfernt";
