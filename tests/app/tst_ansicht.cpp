@@ -30,17 +30,6 @@ QString beschreiben(const Ansicht& ansicht) {
     return teile.join(" | ") + (teile.size() > 2 ? QString(" @%1").arg(ansicht.abstand) : QString());
 }
 
-std::optional<QString> text(const QString& feld) {
-    return feld.isEmpty() ? std::nullopt : std::optional(feld);
-}
-
-// "produkt;ios;serial;imei;imei2;activation" (see daten/raster.txt).
-Geraetedaten geraetAus(const QString& text) {
-    const QStringList teile = text.split(';');
-    return {teile.at(0),         ::text(teile.at(1)), ::text(teile.at(2)),
-            ::text(teile.at(3)), ::text(teile.at(4)), ::text(teile.at(5))};
-}
-
 } // namespace
 
 class TestAnsicht : public QObject {
@@ -73,14 +62,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, geraet);
         QFETCH(QByteArray, akku);
         QFETCH(QByteArray, panic);
-        std::optional<Akkudaten> akkudaten;
-        if (const QList<QByteArray> z = akku.split('/'); !akku.isEmpty()) {
-            const auto zahl = [&](int i) {
-                return z.at(i) == "?" ? std::nullopt : std::optional(z.at(i).toLongLong());
-            };
-            akkudaten = Akkudaten{zahl(0), zahl(1), zahl(2),
-                                  z.at(3) == "?" ? std::nullopt : std::optional(z.at(3).toDouble())};
-        }
+        const std::optional<Akkudaten> akkudaten = akkuAus(akku);
         QStringList zeilen;
         for (const Rasterzeile& zeile : rasterFuer(geraetAus(geraet), akkudaten, panic.toLongLong()))
             zeilen << zeile.bezeichnung + '=' + zeile.wert + (zeile.festbreite ? " mono" : "");

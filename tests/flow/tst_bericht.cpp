@@ -14,45 +14,19 @@ class TestBericht : public QObject {
 
 private Q_SLOTS:
     void kodieren_data() {
-        QTest::addColumn<Paket>("paket");
-        QTest::addColumn<QByteArray>("json"); // empty: encoding must fail
-        const Geraetedaten nurModell{"x", {}, {}, {}, {}, {}};
-        QTest::newRow("everything, in the fixed member order")
-            << Paket{"Sondit Kabel 1.0.0",
-                     {"iPhone14,5", "17.5.1", "F2LXK0ABCDEF", "356789012345678", "356789012345679",
-                      "Activated"},
-                     Akkudaten{523, 3227, 2810, 30.55},
-                     {PanicLog{"panic-2.ips", "Zeile 1\r\nÜberhitzt\n"}, PanicLog{"panic-1.ips", ""}}}
-            << QByteArray(
-                   R"({"programm":"Sondit Kabel 1.0.0","geraet":{"produkt":"iPhone14,5","ios":"17.5.1",)"
-                   R"("seriennummer":"F2LXK0ABCDEF","imei":"356789012345678","imei2":"356789012345679",)"
-                   R"("aktivierung":"Activated"},"akku":{"zyklen":523,"designMah":3227,"istMah":2810,)"
-                   R"("temperaturC":30.55},"panic":[{"datei":"panic-2.ips","text":"Zeile 1\r\nÜberhitzt)"
-                   R"(\n"},{"datei":"panic-1.ips","text":""}]})");
-        QTest::newRow("only the model, no battery, no logs")
-            << Paket{"Sondit Kabel ?", nurModell, {}, {}}
-            << QByteArray(R"({"programm":"Sondit Kabel ?","geraet":{"produkt":"x"},"panic":[]})");
-        QTest::newRow("battery without figures; zero and negative kept")
-            << Paket{"p", {"x", {}, {}, "1", {}, {}}, Akkudaten{0, {}, -5, 0.0}, {}}
-            << QByteArray(
-                   R"({"programm":"p","geraet":{"produkt":"x","imei":"1"},"akku":{"zyklen":0,"istMah":-5,)"
-                   R"("temperaturC":0.0},"panic":[]})");
-        QTest::newRow("shortest round-trip temperature")
-            << Paket{"p", nurModell, Akkudaten{{}, {}, {}, 3012 / 100.0}, {}}
-            << QByteArray(
-                   R"({"programm":"p","geraet":{"produkt":"x"},"akku":{"temperaturC":30.12},"panic":[]})");
-        // Written without raw strings: moc misreads a backslash before a quote inside one.
-        QTest::newRow("quotes and control characters escaped, emoji as UTF-8")
-            << Paket{"p", nurModell, Akkudaten{}, {PanicLog{"Panic-ä.ips", "\t\x01 \"👩‍💻"}}}
-            << QByteArray(
-                   "{\"programm\":\"p\",\"geraet\":{\"produkt\":\"x\"},\"akku\":{},\"panic\":[{\"datei\":"
-                   "\"Panic-ä.ips\",\"text\":\"\\t\\u0001 \\\"👩‍💻\"}]}");
-        QTest::newRow("invalid UTF-8 sends nothing half-encoded")
-            << Paket{"p", nurModell, {}, {PanicLog{"panic.ips", "ab\xff"}}} << QByteArray();
+        test::tabelle(QFINDTESTDATA("daten/berichte.txt"), {"programm", "geraet", "akku", "panic", "json"});
     }
     void kodieren() {
-        QFETCH(Paket, paket);
+        QFETCH(QByteArray, programm);
+        QFETCH(QByteArray, geraet);
+        QFETCH(QByteArray, akku);
+        QFETCH(QByteArray, panic);
         QFETCH(QByteArray, json);
+        Paket paket{programm, test::geraetAus(geraet), test::akkuAus(akku), {}};
+        for (const QByteArray& log : panic.split(';'))
+            if (!log.isEmpty())
+                paket.panic.append(
+                    PanicLog{log.left(log.indexOf('=')), log.mid(log.indexOf('=') + 1).toStdString()});
         const auto body = berichtKodieren(paket);
         QCOMPARE(body.has_value(), !json.isEmpty());
         if (body)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/Akkudaten.h"
+#include "device/Geraetedaten.h"
 #include "flow/Schritt.h"
 
 #include <QCoreApplication>
@@ -83,6 +85,31 @@ inline void tabelle(const QString& pfad, const QList<const char*>& spalten) {
         for (const QString& text : felder.mid(1))
             reihe << feld(text.toUtf8(), QFileInfo(pfad).dir());
     }
+}
+
+// Records written in table files. Identity: "produkt;ios;serial;imei;imei2;activation", empty parts
+// unknown. Battery: "cycles/design/actual/temperature", "?" unknown; an empty text is no record.
+inline std::optional<QString> text(const QString& feld) {
+    return feld.isEmpty() ? std::nullopt : std::optional(feld);
+}
+inline Geraetedaten geraetAus(const QString& text) {
+    const QStringList t = text.split(';');
+    return {t.at(0),
+            test::text(t.at(1)),
+            test::text(t.at(2)),
+            test::text(t.at(3)),
+            test::text(t.at(4)),
+            test::text(t.at(5))};
+}
+inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
+    const QList<QByteArray> z = text.split('/');
+    const auto zahl = [&](int i) {
+        return z.at(i) == "?" ? std::nullopt : std::optional(z.at(i).toLongLong());
+    };
+    if (text.isEmpty())
+        return std::nullopt;
+    return Akkudaten{zahl(0), zahl(1), zahl(2),
+                     z.at(3) == "?" ? std::nullopt : std::optional(z.at(3).toDouble())};
 }
 
 } // namespace kabel::test
