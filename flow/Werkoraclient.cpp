@@ -16,6 +16,9 @@ QNetworkAccessManager& werkoraClient() {
     if (!client) {
         client = new QNetworkAccessManager(QCoreApplication::instance());
         client->setTransferTimeout(60'000);
+        // Gone while the application is whole: deleted with it as a child, its network thread
+        // could still deliver an event to an application already torn down.
+        qAddPostRoutine([] { delete client; });
     }
     return *client;
 }
