@@ -22,10 +22,12 @@ bool xmlFlachGenug(QByteArrayView xml, int hoechstens) {
 }
 
 // The binary form ("bplist00"): objects reached through an offset table, containers holding
-// references to other objects. The height of the root is found depth-first with an explicit
-// stack that may not grow beyond the limit, remembering each object's height so that shared
-// objects are measured once; a reference back into the current path is a cycle.
-bool binaerFlachGenug(QByteArrayView daten, int hoechstens) {
+// references to other objects. The height of the root and the size of the tree libplist builds
+// from it are found depth-first with an explicit stack that may not grow beyond the limit,
+// remembering each object's height and size so that shared objects are measured once (they do not
+// depend on where the object is referenced from); a reference back into the current path is a
+// cycle.
+bool binaerFlachGenug(QByteArrayView daten, int hoechstens, quint64 knotenHoechstens) {
     const auto* p = reinterpret_cast<const unsigned char*>(daten.data());
     const quint64 n = quint64(daten.size());
     const auto zahl = [&](quint64 stelle, quint64 breite) -> std::optional<quint64> {
@@ -75,13 +77,22 @@ bool binaerFlachGenug(QByteArrayView daten, int hoechstens) {
 
     constexpr int unbekannt = -1, inArbeit = -2;
     std::vector<int> hoehe(*anzahl, unbekannt);
+    std::vector<quint64> knoten(*anzahl, 1); // at most knotenHoechstens + 1: no overflow
     struct Rahmen {
         quint64 objekt;
         Kinder kinder;
         quint64 naechstes = 0;
         int hoechstesKind = 0;
+        quint64 knoten = 1;
     };
     std::vector<Rahmen> pfad;
+    // A measured child counts towards its parent; false once the tree grows too large.
+    const auto zaehlen = [&](quint64 kind) {
+        Rahmen& eltern = pfad.back();
+        eltern.hoechstesKind = std::max(eltern.hoechstesKind, hoehe[kind]);
+        eltern.knoten = std::min(eltern.knoten + knoten[kind], knotenHoechstens + 1);
+        return eltern.knoten <= knotenHoechstens;
+    };
     // Measures a leaf at once; a container goes onto the path, unless that would be too deep.
     const auto betreten = [&](quint64 objekt) {
         const auto k = kinder(objekt);
@@ -99,8 +110,9 @@ bool binaerFlachGenug(QByteArrayView daten, int hoechstens) {
             const Rahmen fertig = pfad.back();
             pfad.pop_back();
             hoehe[fertig.objekt] = fertig.hoechstesKind + 1;
-            if (!pfad.empty())
-                pfad.back().hoechstesKind = std::max(pfad.back().hoechstesKind, hoehe[fertig.objekt]);
+            knoten[fertig.objekt] = fertig.knoten;
+            if (!pfad.empty() && !zaehlen(fertig.objekt))
+                return false;
             continue;
         }
         Rahmen& oben = pfad.back();
@@ -109,16 +121,17 @@ bool binaerFlachGenug(QByteArrayView daten, int hoechstens) {
             return false;
         if (hoehe[*kind] == unbekannt && !betreten(*kind))
             return false;
-        if (hoehe[*kind] >= 0)
-            pfad.back().hoechstesKind = std::max(pfad.back().hoechstesKind, hoehe[*kind]);
+        if (hoehe[*kind] >= 0 && !zaehlen(*kind))
+            return false;
     }
-    return true;
+    // Reached again from deeper down, a shared object makes the tree deeper than the path was.
+    return hoehe[*wurzel] <= hoechstens;
 }
 
 } // namespace
 
-bool flachGenug(QByteArrayView plist, int hoechstens) {
-    return plist.startsWith("bplist") ? binaerFlachGenug(plist, hoechstens)
+bool flachGenug(QByteArrayView plist, int hoechstens, quint64 knotenHoechstens) {
+    return plist.startsWith("bplist") ? binaerFlachGenug(plist, hoechstens, knotenHoechstens)
                                       : xmlFlachGenug(plist, hoechstens);
 }
 

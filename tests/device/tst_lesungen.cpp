@@ -6,6 +6,7 @@
 #include "device/Kopplungsantwort.h"
 #include "device/Panicauswahl.h"
 #include "device/Panicdatei.h"
+#include "device/Plisttiefe.h"
 
 #include <QRandomGenerator>
 #include <unicode/brkiter.h>
@@ -49,6 +50,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, status);
         QFETCH(QByteArray, ausgabe);
         QTEST(lesen(was, {status.toInt(), ausgabe}).toUtf8(), "gelesen");
+    }
+
+    // libplist copies a shared object at each reference: 217 bytes that stay within the depth
+    // would grow into 2^32 nodes.
+    void geteilteObjekte() {
+        const QByteArray antwort = test::feld("@akku-zwei-hoch-31.plist", QDir(QFINDTESTDATA("daten")));
+        QVERIFY(!flachGenug(antwort, 32));
+        QVERIFY(flachGenug(antwort, 32, quint64(1) << 40));
     }
 
     void panicText_data() {
