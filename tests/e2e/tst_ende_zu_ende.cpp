@@ -134,6 +134,23 @@ private Q_SLOTS:
         QCOMPARE(arbeitsverzeichnisse(), QStringList()); // the copied reports went with the app
     }
 
+    // A phone that stops answering during the copy of its reports: after 30 s without a word the
+    // tool is killed, the check fails, nothing is sent and the copied reports are gone.
+    void haengenderKopierer() {
+        m_buehne->iphone();
+        m_buehne->dauer("idevicecrashreport -u " + Buehne::udid() + " -k DIR", 600);
+        qputenv("QT_LOGGING_RULES", "kabel.flow=true"); // the step the app is at
+        QProcess& app = starten(m_dienst->link());
+        qunsetenv("QT_LOGGING_RULES");
+        QTRY_VERIFY_WITH_TIMEOUT(m_buehne->aufrufe().size() == 11, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(prozesse(m_buehne->werkzeugVerzeichnis()).isEmpty(), 60000);
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT((log += app.readAllStandardError()).contains("Schritt fehler"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(arbeitsverzeichnisse(), QStringList(), 5000);
+        QCOMPARE(m_dienst->anzahl("POST"), 0);
+        QCOMPARE(app.state(), QProcess::Running);
+    }
+
     // One instance per user: a later start hands its link over, also to an instance that has
     // taken over the socket a killed one left behind.
     void eineInstanz() {
