@@ -62,12 +62,7 @@ int main(int argc, char** argv) {
     }
 
     Testdienst dienst;
-    dienst.setAntwort([](const Anfrage& anfrage) {
-        if (anfrage.methode == "GET")
-            return Dienstantwort{
-                200, R"({"werkstatt":"Handy-Werkstatt Musterstadt"})", "application/json", {}, false};
-        return Dienstantwort{200, "{}", "application/json", {}, false};
-    });
+    dienst.setAntwort("GET", {200, R"({"werkstatt":"Handy-Werkstatt Musterstadt"})"});
     QObject::connect(&dienst, &Testdienst::angefragt, &app, [](const Anfrage& anfrage) {
         zeigen(QStringLiteral("Werkora stand-in: %1 %2")
                    .arg(QString::fromLatin1(anfrage.methode), QString::fromUtf8(anfrage.pfad)));
