@@ -1,7 +1,8 @@
 #include "Buehne.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -34,11 +35,6 @@ void Buehne::schreiben(const QString& relativ, const QByteArray& inhalt) const {
         datei.write(inhalt);
 }
 
-void Buehne::antwort(const QString& aufruf, const QByteArray& ausgabe, int status) const {
-    schreiben("antworten/" + aufruf, ausgabe);
-    schreiben("antworten/" + aufruf + ".status", QByteArray::number(status));
-}
-
 void Buehne::dauer(const QString& aufruf, double sekunden) const {
     schreiben(aufruf.isEmpty() ? "alle.dauer" : "antworten/" + aufruf + ".dauer",
               QByteArray::number(sekunden));
@@ -49,10 +45,11 @@ void Buehne::datei(const QString& aufruf, const QString& relativ, const QByteArr
 }
 
 void Buehne::iphone() const {
-    const QDir iphone(KABEL_DATEN "/iphone");
-    for (QDirIterator it(iphone.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString pfad = it.next();
-        schreiben("antworten/" + iphone.relativeFilePath(pfad).replace('+', ' '), lesen(pfad));
+    const QJsonObject antworten = QJsonDocument::fromJson(lesen(KABEL_DATEN "/iphone.json")).object();
+    for (auto it = antworten.begin(); it != antworten.end(); ++it) {
+        const QString inhalt = it.value().toString();
+        schreiben("antworten/" + it.key(),
+                  inhalt.startsWith('@') ? lesen(KABEL_DATEN "/" + inhalt.mid(1)) : inhalt.toUtf8());
     }
 }
 

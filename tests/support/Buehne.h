@@ -19,14 +19,12 @@ public:
     bool gueltig() const { return m_gueltig; }
     QString werkzeugVerzeichnis() const { return m_wurzel.path() + "/share/sondit-kabel/bin"; }
 
-    void antwort(const QString& aufruf, const QByteArray& ausgabe, int status = 0) const;
     // The call stays silent this long before answering; with no call given, every call does.
     void dauer(const QString& aufruf, double sekunden) const;
     // A file the call copies into its directory argument.
     void datei(const QString& aufruf, const QString& relativ, const QByteArray& inhalt) const;
     // A trusted iPhone14,5 with battery figures and three panic logs, as Debian's 1.3.0 tools
-    // answer (the crash tool takes "-f" for a directory and prints its usage): daten/iphone/, "+" for a blank
-    // in a call.
+    // answer (the crash tool takes "-f" for a directory and prints its usage): daten/iphone.json.
     void iphone() const;
     QStringList aufrufe() const;
 
