@@ -62,6 +62,12 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     Ansicht ansicht;
     ansicht.untertitel = untertitelFuer(zustand.werkstatt, zustand.ziel);
     ansicht.optionAn = zustand.kopplungEntfernen;
+    // While a new link is checked, the previous check's step offers nothing, retry included.
+    if (zustand.linkWirdGeprueft) {
+        ansicht.fortschritt = QStringLiteral("Link wird bei Werkora geprüft …");
+        ansicht.reihenfolge = {Baustein::fortschritt};
+        return ansicht;
+    }
     const QList<Rasterzeile> raster = rasterFuer(zustand.geraet, zustand.akku, zustand.panicAnzahl);
 
     const auto warnung = [&] {
@@ -120,14 +126,6 @@ Ansicht ansichtFuer(const Zustand& zustand) {
         ansicht.reihenfolge.append(Baustein::erneutVersuchen);
         ansicht.abstand = 12;
         break;
-    }
-    // While a new link is checked, the previous check's step offers nothing, retry included.
-    if (zustand.linkWirdGeprueft) {
-        ansicht.meldung.reset();
-        ansicht.hinweis.reset();
-        ansicht.raster.clear();
-        ansicht.fortschritt = QStringLiteral("Link wird bei Werkora geprüft …");
-        ansicht.reihenfolge = {Baustein::fortschritt};
     }
     if (ansicht.raster.isEmpty())
         ansicht.reihenfolge.removeAll(Baustein::raster);

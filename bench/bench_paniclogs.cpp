@@ -41,11 +41,11 @@ void ausgeben(const char* name, const std::vector<double>& ms, qint64 bytes, std
                 spitzeMiB());
 }
 
-int werkzeugPhase(const QString& bin) {
+// `bytes`: what the tool copies, counted once by the parent.
+int werkzeugPhase(const QString& bin, qint64 bytes) {
     const Libimobiledevice zugriff({bin});
     std::vector<double> ms;
     std::size_t behalten = 0;
-    qint64 bytes = 0;
     for (int i = 0; i < wiederholungen; ++i) {
         QElapsedTimer uhr;
         uhr.start();
@@ -58,8 +58,6 @@ int werkzeugPhase(const QString& bin) {
         if (logs.size() != 10)
             std::printf("unexpected: %lld logs\n", static_cast<long long>(logs.size()));
     }
-    for (int i = 0; i < 10; ++i)
-        bytes += bericht(i).size(); // what the tool copied
     ausgeben("panicLogsLesen (fake tool)", ms, bytes, behalten);
     return 0;
 }
@@ -98,9 +96,9 @@ int schleifenPhase(const QString& crash) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList argumente = app.arguments();
-    if (argumente.size() == 3 && argumente[1] == u"--werkzeug")
-        return werkzeugPhase(argumente[2]);
-    if (argumente.size() == 3 && argumente[1] == u"--schleife")
+    if (argumente.size() == 4 && argumente[1] == u"--werkzeug")
+        return werkzeugPhase(argumente[2], argumente[3].toLongLong());
+    if (argumente.size() == 4 && argumente[1] == u"--schleife")
         return schleifenPhase(argumente[2]);
 
     // The same ten reports for both phases: copied by the fake tool, and lying in a directory.
@@ -111,8 +109,10 @@ int main(int argc, char** argv) {
     buehne.iphone();
     const QString kopieren =
         QStringLiteral("idevicecrashreport -u %1 -k DIR").arg(kabel::test::Buehne::udid());
+    qint64 bytes = 0;
     for (int i = 0; i < 10; ++i) {
         const QString name = QStringLiteral("panic-full-2024-05-%1-081530.000.ips").arg(10 + i);
+        bytes += bericht(i).size();
         buehne.datei(kopieren, name, bericht(i));
         QFile datei(crash.filePath(name));
         if (!datei.open(QIODevice::WriteOnly) || datei.write(bericht(i)) < 0)
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
           std::pair{QStringLiteral("--werkzeug"), buehne.werkzeugVerzeichnis()}}) {
         QProcess phase;
         phase.setProcessChannelMode(QProcess::ForwardedChannels);
-        phase.start(QCoreApplication::applicationFilePath(), {schalter, pfad});
+        phase.start(QCoreApplication::applicationFilePath(), {schalter, pfad, QString::number(bytes)});
         phase.waitForFinished(-1);
     }
     return 0;

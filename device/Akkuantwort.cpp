@@ -68,20 +68,12 @@ Akkudaten akkudatenAuswerten(plist_t woerterbuch) {
 std::optional<Akkudaten> akkudatenAusAntwort(const Werkzeugergebnis& antwort) {
     const QByteArray& ausgabe = antwort.ausgabe;
     // A real answer nests a few levels; libplist would overflow the stack on a hostile one.
-    if (antwort.status != 0 || ausgabe.isEmpty() || ausgabe.size() > std::numeric_limits<uint32_t>::max() ||
-        !flachGenug(ausgabe, 32))
+    if (antwort.status != 0 || ausgabe.isEmpty() || !flachGenug(ausgabe, 32))
         return std::nullopt;
-    plist_t wurzel = nullptr;
-    // plist_from_memory gained an argument in libplist 2.3; these two read alike in 2.2 and later.
-    const auto laenge = static_cast<uint32_t>(ausgabe.size());
-    if (plist_is_binary(ausgabe.constData(), laenge))
-        plist_from_bin(ausgabe.constData(), laenge, &wurzel);
-    else
-        plist_from_xml(ausgabe.constData(), laenge, &wurzel);
-    const std::unique_ptr<void, decltype(&plist_free)> halter(wurzel, &plist_free);
-    if (!wurzel || plist_get_node_type(wurzel) != PLIST_DICT)
+    const auto wurzel = plistLesen(ausgabe);
+    if (!wurzel || plist_get_node_type(wurzel.get()) != PLIST_DICT)
         return std::nullopt;
-    return akkudatenAuswerten(wurzel);
+    return akkudatenAuswerten(wurzel.get());
 }
 
 } // namespace kabel

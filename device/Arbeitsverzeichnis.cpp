@@ -63,13 +63,13 @@ QStringList Arbeitsverzeichnis::eintraege() const {
 void alteArbeitsverzeichnisseEntfernen() {
     static const QRegularExpression muster(u'^' + praefix + u"[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$");
     const QFileInfoList eintraege =
-        QDir(QDir::tempPath()).entryInfoList({praefix + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+        QDir(QDir::tempPath()).entryInfoList({praefix + u'*'}, QDir::Dirs | QDir::NoSymLinks);
     for (const QFileInfo& eintrag : eintraege) {
 #ifdef Q_OS_UNIX
         if (eintrag.ownerId() != ::getuid())
             continue;
 #endif
-        if (!eintrag.isSymLink() && muster.match(eintrag.fileName()).hasMatch())
+        if (muster.match(eintrag.fileName()).hasMatch())
             QDir(eintrag.filePath()).removeRecursively();
     }
 }

@@ -2,7 +2,7 @@
 
 #include "Akkudaten.h"
 #include "Geraetedaten.h"
-#include "Kopplungsantwort.h"
+#include "Kopplung.h"
 #include "PanicLog.h"
 #include "ZugriffFehler.h"
 

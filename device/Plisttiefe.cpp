@@ -1,6 +1,8 @@
 #include "Plisttiefe.h"
 
 #include <QXmlStreamReader>
+#include <limits>
+#include <plist/plist.h>
 #include <vector>
 
 namespace kabel {
@@ -129,6 +131,19 @@ bool binaerFlachGenug(QByteArrayView daten, int hoechstens, quint64 knotenHoechs
 }
 
 } // namespace
+
+std::unique_ptr<void, void (*)(void*)> plistLesen(QByteArrayView plist) {
+    plist_t wurzel = nullptr;
+    if (plist.size() <= qsizetype(std::numeric_limits<uint32_t>::max())) {
+        // plist_from_memory gained an argument in libplist 2.3; these two read alike in 2.2 and later.
+        const auto laenge = static_cast<uint32_t>(plist.size());
+        if (plist_is_binary(plist.data(), laenge))
+            plist_from_bin(plist.data(), laenge, &wurzel);
+        else
+            plist_from_xml(plist.data(), laenge, &wurzel);
+    }
+    return {wurzel, &plist_free};
+}
 
 bool flachGenug(QByteArrayView plist, int hoechstens, quint64 knotenHoechstens) {
     return plist.startsWith("bplist") ? binaerFlachGenug(plist, hoechstens, knotenHoechstens)

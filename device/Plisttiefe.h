@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <memory>
 
 namespace kabel {
 
@@ -12,5 +13,9 @@ namespace kabel {
 // measured here first, without recursion. False also when the structure cannot be followed (then
 // libplist could not read it either).
 bool flachGenug(QByteArrayView plist, int hoechstens, quint64 knotenHoechstens = 100'000);
+
+// The property list in XML or binary form as libplist reads it, freed with its holder; null when
+// it cannot be read. Only for what flachGenug has let through.
+std::unique_ptr<void, void (*)(void*)> plistLesen(QByteArrayView plist);
 
 } // namespace kabel

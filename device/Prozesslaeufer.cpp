@@ -80,7 +80,9 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const
             gezeigt[udid] = gezeigt[udid].left(8) + u'…';
         qCDebug(protokollGeraet).noquote()
             << name << gezeigt.join(u' ') << "→"
-            << (ergebnis ? QString::number(ergebnis->status) : beschreibung(ergebnis.error()))
+            << (ergebnis                                                ? QString::number(ergebnis->status)
+                : std::holds_alternative<Abgebrochen>(ergebnis.error()) ? QStringLiteral("abgebrochen")
+                                                                        : beschreibung(ergebnis.error()))
             << uhr.elapsed() << "ms";
     }
     return ergebnis;

@@ -23,13 +23,6 @@ namespace {
 
 const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 
-// The step's case for the log; its text may quote what Werkora said, so it stays out.
-const char* fallName(Schritt::Fall fall) {
-    static const char* const namen[] = {"ohneLink", "linkUngueltig", "wartetAufGeraet", "wartetAufVertrauen",
-                                        "liest",    "sendet",        "fertig",          "fehler"};
-    return namen[int(fall)];
-}
-
 } // namespace
 
 void KabelAblauf::schrittSetzen(Schritt schritt) {
@@ -85,7 +78,6 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
     m_linkBestaetigt = false;
     schreiben(m_geraet, std::optional<Geraetedaten>());
     schreiben(m_akku, std::optional<Akkudaten>());
-    schreiben(m_panic, QList<PanicLog>());
     schreiben(m_panicAnzahl, qint64(0));
     schreiben(m_werkstatt, std::optional<QString>());
 
@@ -106,7 +98,7 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
 }
 
 void KabelAblauf::sitzungLaden(quint64 pruefung) {
-    if (!m_ziel || !istAktuell(pruefung))
+    if (!istAktuell(pruefung))
         return;
     beiAntwort(werkoraClient().get(werkoraAnfrage(*m_ziel)), this, [this, pruefung](const Antwort& antwort) {
         if (!istAktuell(pruefung))
@@ -169,7 +161,6 @@ void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete) {
 void KabelAblauf::vertrauenGeprueft(const QString& udid, Kopplung kopplung) {
     hinweisSetzen(hinweisOhneVertrauen(kopplung));
     if (kopplung == Kopplung::gekoppelt) {
-        m_udid = udid;
         auslesen(udid);
         return;
     }
@@ -194,22 +185,19 @@ void KabelAblauf::auslesen(const QString& udid) {
     schrittSetzen(Schritt::liest());
     const QString programm = programmText(QString::fromUtf8(konfiguration::programmVersion));
     amGeraet([udid, programm](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm); },
-             [this](Leseergebnis ergebnis) {
+             [this, udid](Leseergebnis ergebnis) {
                  if (!ergebnis) {
                      schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
                      return;
                  }
                  schreiben(m_geraet, std::optional<Geraetedaten>(std::move(ergebnis->geraet)));
                  schreiben(m_akku, std::move(ergebnis->akku));
-                 schreiben(m_panicAnzahl, qint64(ergebnis->panic.size()));
-                 schreiben(m_panic, std::move(ergebnis->panic));
-                 senden(ergebnis->bericht);
+                 schreiben(m_panicAnzahl, ergebnis->panicAnzahl);
+                 senden(ergebnis->bericht, udid);
              });
 }
 
-void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht) {
-    if (!m_ziel || !m_geraet)
-        return;
+void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht, const QString& udid) {
     schrittSetzen(Schritt::sendet());
     if (!bericht) {
         schrittSetzen(Schritt::fehler(u"Senden fehlgeschlagen: " + bericht.error()));
@@ -218,7 +206,7 @@ void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht) {
     QNetworkRequest anfrage = werkoraAnfrage(*m_ziel);
     anfrage.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     beiAntwort(werkoraClient().post(anfrage, *bericht), this,
-               [this, pruefung = m_pruefung](const Antwort& antwort) {
+               [this, pruefung = m_pruefung, udid](const Antwort& antwort) {
                    if (!istAktuell(pruefung))
                        return;
                    if (!antwort.status)
@@ -226,11 +214,11 @@ void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht) {
                    else if (*antwort.status != 200)
                        schrittSetzen(Schritt::fehler(ablehnungsgrund(antwort.inhalt)));
                    else
-                       berichtAngenommen();
+                       berichtAngenommen(udid);
                });
 }
 
-void KabelAblauf::berichtAngenommen() {
+void KabelAblauf::berichtAngenommen(const QString& udid) {
     const auto abschliessen = [this](std::optional<bool> entfernt) {
         // Only what happened is reported: a removal that failed is not called a success.
         schrittSetzen(Schritt::fertig(
@@ -239,17 +227,14 @@ void KabelAblauf::berichtAngenommen() {
                 ? QStringLiteral("An Werkora gesendet. Die Kopplung mit dem iPhone wurde entfernt.")
                 : QStringLiteral(
                       "An Werkora gesendet. Die Kopplung mit dem iPhone konnte nicht entfernt werden.")));
-        // The panic texts are dropped once delivered; the count stays on show.
-        schreiben(m_panic, QList<PanicLog>());
     };
-    if (!kopplungEntfernen() || !m_udid) {
+    if (!kopplungEntfernen()) {
         abschliessen(std::nullopt);
         return;
     }
     // On the device worker, so a phone that hangs cannot freeze the window; the step becomes
     // fertig once the removal has ended (a silent tool is ended after 30 s).
-    amGeraet([udid = *m_udid](const Geraetezugriff& zugriff) { return zugriff.entkoppeln(udid); },
-             abschliessen);
+    amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.entkoppeln(udid); }, abschliessen);
 }
 
 } // namespace kabel

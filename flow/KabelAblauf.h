@@ -27,8 +27,8 @@ class UiBruecke;
 // written there only, so no locks exist.
 //
 // Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis, ziel,
-// werkstatt, geraet, akku, panic, panicAnzahl; the panic texts themselves are only sent, never shown) first
-// emits wirdGeaendert(), then stores the value, also when the value is equal. A slot connected directly
+// werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown) first emits
+// wirdGeaendert(), then stores the value, also when the value is equal. A slot connected directly
 // therefore still sees the old values; the window redraws once per event-loop turn from the getters.
 //
 // Device work: every device operation runs on one worker thread, one at a time and in order; the
@@ -100,8 +100,8 @@ private:
     void vertrauenGeprueft(const QString& udid, Kopplung kopplung);
     void hinweisSetzen(std::optional<QString> hinweis);
     void auslesen(const QString& udid);
-    void senden(const std::expected<QByteArray, QString>& bericht);
-    void berichtAngenommen();
+    void senden(const std::expected<QByteArray, QString>& bericht, const QString& udid);
+    void berichtAngenommen(const QString& udid);
     bool istAktuell(quint64 pruefung) const { return pruefung == m_pruefung; }
 
     std::shared_ptr<const Geraetezugriff> m_zugriff;
@@ -112,7 +112,6 @@ private:
     bool m_linkBestaetigt = false;   // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false; // a pairing request was made for the phone now attached
     QElapsedTimer m_dienstStumm;     // since the listing first failed to reach usbmuxd
-    std::optional<QString> m_udid;   // the phone found trusted; its pairing is removed after the report
 
     Schritt m_schritt = Schritt::ohneLink();
     bool m_linkWirdGeprueft = false;
@@ -121,7 +120,6 @@ private:
     std::optional<QString> m_werkstatt;
     std::optional<Geraetedaten> m_geraet;
     std::optional<Akkudaten> m_akku;
-    QList<PanicLog> m_panic;
     qint64 m_panicAnzahl = 0;
 };
 

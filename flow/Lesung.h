@@ -11,7 +11,7 @@ namespace kabel {
 struct Lesung {
     Geraetedaten geraet;
     std::optional<Akkudaten> akku;
-    QList<PanicLog> panic;
+    qint64 panicAnzahl = 0;                     // the texts go into the report only
     std::expected<QByteArray, QString> bericht; // the body to post, or the encoder's description
 };
 

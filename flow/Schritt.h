@@ -38,4 +38,27 @@ private:
     QString m_text;
 };
 
+// The case's name, for the log; the text may quote what Werkora said, so it is left out there.
+inline const char* fallName(Schritt::Fall fall) {
+    switch (fall) {
+    case Schritt::Fall::ohneLink:
+        return "ohneLink";
+    case Schritt::Fall::linkUngueltig:
+        return "linkUngueltig";
+    case Schritt::Fall::wartetAufGeraet:
+        return "wartetAufGeraet";
+    case Schritt::Fall::wartetAufVertrauen:
+        return "wartetAufVertrauen";
+    case Schritt::Fall::liest:
+        return "liest";
+    case Schritt::Fall::sendet:
+        return "sendet";
+    case Schritt::Fall::fertig:
+        return "fertig";
+    case Schritt::Fall::fehler:
+        return "fehler";
+    }
+    return "?";
+}
+
 } // namespace kabel

@@ -14,13 +14,11 @@ class UiBruecke {
 public:
     explicit UiBruecke(QObject* empfaenger) : m_empfaenger(empfaenger) {}
 
-    // Runs `aufruf` on the receiver's thread, later. False when the receiver is gone.
-    bool posten(std::function<void()> aufruf) {
+    // Runs `aufruf` on the receiver's thread, later; nothing once the receiver is gone.
+    void posten(std::function<void()> aufruf) {
         std::lock_guard lock(m_mutex);
-        if (!m_empfaenger)
-            return false;
-        QMetaObject::invokeMethod(m_empfaenger, std::move(aufruf), Qt::QueuedConnection);
-        return true;
+        if (m_empfaenger)
+            QMetaObject::invokeMethod(m_empfaenger, std::move(aufruf), Qt::QueuedConnection);
     }
 
     // Called by the receiver's destructor.

@@ -49,16 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     const QByteArray antwort(reinterpret_cast<const char*>(daten), qsizetype(groesse));
 
     if (kabel::flachGenug(antwort, grenze)) {
-        // Read as the product reads it; plist_from_memory changed its signature in libplist 2.3.
-        plist_t wurzel = nullptr;
-        const auto laenge = uint32_t(antwort.size());
-        if (plist_is_binary(antwort.constData(), laenge))
-            plist_from_bin(antwort.constData(), laenge, &wurzel);
-        else
-            plist_from_xml(antwort.constData(), laenge, &wurzel);
-        const int tiefe = wurzel ? behaeltertiefe(wurzel) : 0;
-        if (wurzel)
-            plist_free(wurzel);
+        const auto wurzel = kabel::plistLesen(antwort); // read as the product reads it
+        const int tiefe = wurzel ? behaeltertiefe(wurzel.get()) : 0;
         if (tiefe > grenze) {
             std::fprintf(stderr, "\nfuzz_akku: passed as at most %d levels, libplist built %d\n", grenze,
                          tiefe);

@@ -15,21 +15,18 @@ namespace kabel {
 inline bool operator==(const Schritt& a, const Schritt& b) {
     return a.fall() == b.fall() && a.text() == b.text();
 }
-inline const QStringList schrittNamen{"ohneLink", "linkUngueltig", "wartetAufGeraet", "wartetAufVertrauen",
-                                      "liest",    "sendet",        "fertig",          "fehler"};
 inline char* toString(const Schritt& schritt) {
-    return QTest::toString(schrittNamen.at(int(schritt.fall())) + ": " + schritt.text());
+    return QTest::toString(fallName(schritt.fall()) + (": " + schritt.text()));
 }
 inline Schritt schrittAus(const QString& text) {
-    const QString fall = text.section(": ", 0, 0), rest = text.section(": ", 1);
-    const Schritt ohneText[] = {Schritt::ohneLink(), Schritt::wartetAufGeraet(),
-                                Schritt::wartetAufVertrauen(), Schritt::liest(), Schritt::sendet()};
-    for (const Schritt& schritt : ohneText)
-        if (schrittNamen.at(int(schritt.fall())) == fall)
+    const QString rest = text.section(": ", 1);
+    for (const Schritt& schritt :
+         {Schritt::ohneLink(), Schritt::linkUngueltig(rest), Schritt::wartetAufGeraet(),
+          Schritt::wartetAufVertrauen(), Schritt::liest(), Schritt::sendet(), Schritt::fertig(rest),
+          Schritt::fehler(rest)})
+        if (text.section(": ", 0, 0) == fallName(schritt.fall()))
             return schritt;
-    return fall == "fertig"   ? Schritt::fertig(rest)
-           : fall == "fehler" ? Schritt::fehler(rest)
-                              : Schritt::linkUngueltig(rest);
+    return Schritt::fehler("unknown step " + text);
 }
 
 } // namespace kabel
