@@ -26,6 +26,8 @@ const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 } // namespace
 
 void KabelAblauf::schrittSetzen(Schritt schritt) {
+    if (schritt.fall() == m_schritt.fall() && schritt.text() == m_schritt.text())
+        return; // passes that change nothing announce nothing
     qCDebug(protokollAblauf) << "Schritt" << fallName(schritt.fall());
     schreiben(m_schritt, std::move(schritt));
 }
@@ -147,8 +149,7 @@ void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete) {
     if (!geraete || geraete->isEmpty()) {
         hinweisSetzen(hinweisOhneGeraet(
             geraete, std::chrono::milliseconds(m_dienstStumm.isValid() ? m_dienstStumm.elapsed() : 0)));
-        if (m_schritt.fall() != Schritt::Fall::wartetAufGeraet)
-            schrittSetzen(Schritt::wartetAufGeraet());
+        schrittSetzen(Schritt::wartetAufGeraet());
         m_kopplungVersucht = false;
         m_pause.start();
         return;

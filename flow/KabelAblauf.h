@@ -28,8 +28,10 @@ class UiBruecke;
 //
 // Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis, ziel,
 // werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown) first emits
-// wirdGeaendert(), then stores the value, also when the value is equal. A slot connected directly
-// therefore still sees the old values; the window redraws once per event-loop turn from the getters.
+// wirdGeaendert(), then stores the value, also when the value is equal (only the step and the hint
+// are not written again unchanged, so the passes of the device loop stay quiet). A slot connected
+// directly therefore still sees the old values; the window redraws once per event-loop turn from
+// the getters.
 //
 // Device work: every device operation runs on one worker thread, one at a time and in order; the
 // device loop itself lives here on the UI thread (a pass, then a pause timer, then the next pass).
