@@ -1,8 +1,10 @@
-// The window on the offscreen platform: geometry per step, the grid's cells, and the two ways the
-// window acts on the controller (the stored option and retry).
+// The window: what it shows for a state of the controller, as a plain description (tables in
+// daten/), and on the offscreen platform its geometry per step, the grid's cells, and the two ways
+// it acts on the controller (the stored option and retry).
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
+#include "app/Ansichtsbeschreibung.h"
 #include "app/Einzeiler.h"
 #include "app/KabelAnsicht.h"
 #include "flow/KabelAblauf.h"
@@ -27,6 +29,29 @@ Zustand mitDaten(Schritt schritt) {
             Geraetedaten{"iPhone14,5", "17.4.1", "F2LXK0Q7N72J", "356789104512334", "356789104598761", {}},
             Akkudaten{523, 1000, 870, 30.0},
             2};
+}
+
+// Subtitle and panel top to bottom in one line: "subtitle | block: text | … @spacing".
+QString beschreiben(const Ansicht& ansicht) {
+    const char* const symbole[] = {"kabel", "klicken", "warnung", "erledigt"};
+    const char* const farben[] = {"sekundaer", "orange", "gruen"};
+    QStringList teile{ansicht.untertitel};
+    for (const Baustein baustein : ansicht.reihenfolge) {
+        if (baustein == Baustein::meldung)
+            teile << QString(symbole[int(ansicht.meldung->symbol)]) + '/' +
+                         farben[int(ansicht.meldung->farbe)] + ": " + ansicht.meldung->text;
+        if (baustein == Baustein::fortschritt)
+            teile << "fortschritt: " + *ansicht.fortschritt;
+        if (baustein == Baustein::hinweis)
+            teile << "hinweis: " + *ansicht.hinweis;
+        if (baustein == Baustein::raster)
+            teile << QString("raster %1").arg(ansicht.raster.size());
+        if (baustein == Baustein::optionen)
+            teile << QString("optionen ") + (ansicht.optionAn ? "an" : "aus");
+        if (baustein == Baustein::erneutVersuchen)
+            teile << "erneutVersuchen";
+    }
+    return teile.join(" | ") + (teile.size() > 2 ? QString(" @%1").arg(ansicht.abstand) : QString());
 }
 
 } // namespace
@@ -54,6 +79,40 @@ private Q_SLOTS:
     void cleanup() {
         m_ansicht.reset();
         m_ablauf.reset();
+    }
+
+    void panel_data() {
+        tabelle(QFINDTESTDATA("daten/ansicht.txt"), {"schritt", "ziel", "werkstatt", "auch", "ansicht"});
+    }
+    void panel() {
+        QFETCH(QByteArray, schritt);
+        QFETCH(QByteArray, ziel);
+        QFETCH(QByteArray, werkstatt);
+        QFETCH(QByteArray, auch);
+        Zustand zustand{schrittAus(schritt), ziel.isEmpty() ? std::nullopt : std::optional(QUrl(ziel)),
+                        text(werkstatt)};
+        const QList<QByteArray> zusaetze = auch.split(' ');
+        if (zusaetze.contains("geraet"))
+            zustand.geraet = geraetAus("iPhone14,5;17.4.1;;356789104512334;;");
+        zustand.mac = zusaetze.contains("mac");
+        zustand.kopplungEntfernen = !zusaetze.contains("optionAus");
+        zustand.linkWirdGeprueft = zusaetze.contains("pruefend");
+        if (zusaetze.contains("hinweis"))
+            zustand.hinweis = "Bitte das iPhone entsperren.";
+        QTEST(beschreiben(ansichtFuer(zustand)).toUtf8(), "ansicht");
+    }
+
+    void raster_data() { tabelle(QFINDTESTDATA("daten/raster.txt"), {"geraet", "akku", "panic", "zeilen"}); }
+    void raster() {
+        QFETCH(QByteArray, geraet);
+        QFETCH(QByteArray, akku);
+        QFETCH(QByteArray, panic);
+        const std::optional<Akkudaten> akkudaten = akkuAus(akku);
+        QStringList zeilen;
+        for (const Rasterzeile& zeile : rasterFuer(geraetAus(geraet), akkudaten, panic.toLongLong()))
+            zeilen << zeile.bezeichnung + '=' + zeile.wert + (zeile.festbreite ? " mono" : "");
+        QTEST(zeilen.join('|').toUtf8(), "zeilen");
+        QVERIFY(rasterFuer(std::nullopt, akkudaten, panic.toLongLong()).isEmpty());
     }
 
     // Fixed width, the height the content needs, no text cut; a taller panel before changes nothing.

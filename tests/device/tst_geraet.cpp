@@ -1,0 +1,228 @@
+// The device layer without processes: the readings as pure functions of a tool's answer, and the
+// seven operations through a recording fake runner (which tools run with which arguments, in which
+// order, and what each failure becomes). Tables in daten/.
+#include "FakeLaeufer.h"
+#include "Testumgebung.h"
+#include "device/Akkuantwort.h"
+#include "device/Geraeteliste.h"
+#include "device/Infowert.h"
+#include "device/Kopplungsantwort.h"
+#include "device/Libimobiledevice.h"
+#include "device/Panicauswahl.h"
+#include "device/Panicdatei.h"
+#include "device/Plisttiefe.h"
+
+#include <QRandomGenerator>
+#include <unicode/brkiter.h>
+
+using namespace kabel;
+using namespace kabel::test;
+using Bytes = std::optional<std::string>;
+
+namespace {
+
+const QString udid = "00008110-001A2B3C4D5E801E", u = " -u " + udid;
+
+// A reading of one answer as one line, so that every reading shares one table.
+QString lesen(const QByteArray& was, const Werkzeugergebnis& antwort) {
+    const auto zahl = [](const auto& wert) { return wert ? QString::number(*wert) : QString("?"); };
+    if (was == "liste")
+        return geraeteAusListe(antwort).value_or(QStringList{"gescheitert"}).join(',');
+    if (was == "wert")
+        return infoWertAusAntwort(antwort).value_or("-");
+    if (was == "vertrauen")
+        return QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt"}.at(int(kopplungLaut(antwort)));
+    const std::optional<Akkudaten> a = akkudatenAusAntwort(antwort);
+    return a ? zahl(a->zyklen) + '/' + zahl(a->designMah) + '/' + zahl(a->istMah) + '/' + zahl(a->temperaturC)
+             : "-";
+}
+
+// An operation's outcome as one line, so all seven share one table.
+QString ausgang(const Libimobiledevice& zugriff, const QString& operation) {
+    const auto text = [](const auto& e, const auto& wert) {
+        return e ? wert() : "Fehler: " + beschreibung(e.error());
+    };
+    if (operation == "geraete") {
+        const auto liste = zugriff.geraete();
+        return text(liste, [&] { return liste->join(','); });
+    }
+    if (operation == "koppeln")
+        return text(zugriff.koppeln(udid), [] { return QString("ok"); });
+    if (operation == "geraetedatenLesen") {
+        const auto daten = zugriff.geraetedatenLesen(udid);
+        return text(daten, [&] { return daten->produkt; });
+    }
+    if (operation == "panicLogsLesen") {
+        const auto logs = zugriff.panicLogsLesen(udid);
+        return text(logs, [&] { return QString::number(logs->size()) + " Logs"; });
+    }
+    if (operation == "akkudatenLesen")
+        return zugriff.akkudatenLesen(udid) ? "Akku" : "kein Akku";
+    if (operation == "istGekoppelt")
+        return zugriff.istGekoppelt(udid) == Kopplung::gekoppelt ? "ja" : "nein";
+    return zugriff.entkoppeln(udid) ? "ja" : "nein";
+}
+
+} // namespace
+
+class TestGeraet : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void antworten_data() {
+        tabelle(QFINDTESTDATA("daten/antworten.txt"), {"was", "status", "ausgabe", "gelesen"});
+        const QByteArray tief =
+            QByteArray("<array>").repeated(200'000) + QByteArray("</array>").repeated(200'000);
+        QTest::newRow("XML, 200,000 levels deep")
+            << QByteArray("akku") << QByteArray("0")
+            << "<plist><dict><key>IORegistry</key><dict><key>x</key>" + tief + "</dict></dict></plist>"
+            << QByteArray("-");
+    }
+    void antworten() {
+        QFETCH(QByteArray, was);
+        QFETCH(QByteArray, status);
+        QFETCH(QByteArray, ausgabe);
+        QTEST(lesen(was, {status.toInt(), ausgabe}).toUtf8(), "gelesen");
+    }
+
+    // libplist copies a shared object at each reference: 217 bytes that stay within the depth
+    // would grow into 2^32 nodes.
+    void geteilteObjekte() {
+        const QByteArray antwort = feld("@akku-zwei-hoch-31.plist", QDir(QFINDTESTDATA("daten")));
+        QVERIFY(!flachGenug(antwort, 32));
+        QVERIFY(flachGenug(antwort, 32, quint64(1) << 40));
+    }
+
+    void panicText_data() {
+        tabelle(QFINDTESTDATA("daten/paniktexte.txt"), {"inhalt", "hoechstens", "text"});
+    }
+    void panicText() {
+        QFETCH(QByteArray, inhalt);
+        QFETCH(QByteArray, hoechstens);
+        QTEST(QByteArray::fromStdString(
+                  kabel::panicText(inhalt, hoechstens.toULongLong()).value_or("(ungültig)")),
+              "text");
+    }
+
+    // Random texts of awkward pieces (CR LF, combining marks, ZWJ sequences, flags, Hangul), cut at
+    // random limits, against ICU's own count over UTF-16.
+    void panicTextWieIcu() {
+        const QList<QByteArray> stuecke =
+            QByteArray("a|\r|\n|\xcc\x81|\xe2\x80\x8d|\xf0\x9f\x91\xa9|\xf0\x9f\x87\xa9|"
+                       "\xf0\x9f\x8f\xbd|\xe1\x84\x80|\xe1\x85\xa1")
+                .split('|');
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> grenzen(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        QRandomGenerator zufall(4711);
+        for (int runde = 0; runde < 2000; ++runde) {
+            QByteArray text;
+            for (int i = zufall.bounded(40); i > 0; --i)
+                text += stuecke[zufall.bounded(int(stuecke.size()))];
+            const int n = zufall.bounded(12);
+            const icu::UnicodeString utf16 = icu::UnicodeString::fromUTF8(text.toStdString());
+            grenzen->setText(utf16);
+            int32_t grenze = grenzen->first();
+            for (int i = 0; i < n && grenze != icu::BreakIterator::DONE; ++i)
+                grenze = grenzen->next();
+            std::string erwartet;
+            utf16.tempSubString(0, grenze == icu::BreakIterator::DONE ? utf16.length() : grenze)
+                .toUTF8String(erwartet);
+            QCOMPARE(kabel::panicText(text, std::size_t(n)), Bytes(erwartet));
+        }
+    }
+
+    void auswahl_data() { tabelle(QFINDTESTDATA("daten/panicauswahl.txt"), {"pfade", "gewaehlt"}); }
+    void auswahl() {
+        QFETCH(QByteArray, pfade);
+        QTEST(panicKandidatenWaehlen(QString::fromUtf8(pfade).split(' ')).join(' ').toUtf8(), "gewaehlt");
+    }
+
+    // A report file: valid, invalid, cut; and what is no report: a directory, a link out.
+    void panicDatei() {
+        QTemporaryDir dir;
+        const auto schreiben = [&](const QString& name, const QByteArray& inhalt) {
+            QFile f(dir.filePath(name));
+            return f.open(QIODevice::WriteOnly) && f.write(inhalt) == inhalt.size();
+        };
+        const auto text = [&](const QString& name) {
+            const auto log = panicLogLesen(dir.filePath(name));
+            return log ? Bytes(log->text) : Bytes();
+        };
+        QVERIFY(schreiben("Panic-1.ips", "{}\n") && schreiben("panic-2", "a\xff") &&
+                schreiben("panic-3", QByteArray(2'000'001, 'x')));
+        QCOMPARE(panicLogLesen(dir.filePath("Panic-1.ips"))->datei, "Panic-1.ips");
+        QCOMPARE(text("Panic-1.ips"), Bytes("{}\n"));
+        QCOMPARE(text("panic-2"), Bytes());
+        QCOMPARE(text("panic-3")->size(), 2'000'000u);
+        QVERIFY(QDir(dir.path()).mkdir("panic-4") &&
+                QFile::link(dir.filePath("Panic-1.ips"), dir.filePath("panic-5")));
+        QCOMPARE(text("panic-4"), Bytes());
+        QCOMPARE(text("panic-5"), Bytes());
+    }
+
+    void ausgaenge_data() {
+        tabelle(QFINDTESTDATA("daten/ausgaenge.txt"), {"aufruf", "status", "ausgabe", "ausgang"});
+        QTest::newRow("battery answer floods")
+            << "akkudatenLesen|idevicediagnostics" + u.toUtf8() + " ioregentry AppleSmartBattery"
+            << QByteArray("0") << QByteArray(antwortHoechstens + 1, '<') << QByteArray("kein Akku");
+    }
+    void ausgaenge() {
+        QFETCH(QByteArray, aufruf);
+        QFETCH(QByteArray, status);
+        QFETCH(QByteArray, ausgabe);
+        auto laeufer = std::make_shared<FakeLaeufer>();
+        if (aufruf.endsWith("ohne usbmuxd"))
+            laeufer->vorhandeneProgramme.clear();
+        const QString werkzeug = QString::fromUtf8(aufruf).section('|', 1, 1);
+        const auto fehler = [](Fehler f) { return Ergebnis<Werkzeugergebnis>(std::unexpected(f)); };
+        laeufer->antworten(werkzeug, status == "fehlt"          ? fehler(ZugriffFehler::werkzeugFehlt())
+                                     : status == "startetNicht" ? fehler(StartFehler{"kaputt"})
+                                     : status == "abgebrochen"  ? fehler(Abgebrochen{})
+                                                                : Werkzeugergebnis{status.toInt(), ausgabe});
+        QTEST(ausgang(Libimobiledevice(laeufer), aufruf.split('|').first()).toUtf8(), "ausgang");
+        QCOMPARE(laeufer->aufrufe().first(), werkzeug);
+        QCOMPARE(laeufer->aufrufe().size(),
+                 QTest::currentDataTag() == QByteArray("identity, six keys") ? 6 : 1);
+    }
+
+    // Debian's 1.3.0 has no -f and answers it with its usage: then it is called again without the
+    // filter. 1.4 copies with the filter at once. The private directory goes either way.
+    void panicLogs_data() {
+        QTest::addColumn<bool>("mitFilter");
+        QTest::newRow("1.3.0") << false;
+        QTest::newRow("1.4") << true;
+    }
+    void panicLogs() {
+        QFETCH(bool, mitFilter);
+        auto laeufer = std::make_shared<FakeLaeufer>();
+        QStringList verzeichnisse;
+        const auto kopieren = [&](const QString& verzeichnis) {
+            verzeichnisse << verzeichnis;
+            QVERIFY(QFileInfo(verzeichnis)
+                        .fileName()
+                        .contains(QRegularExpression("^sondit-kabel-[0-9A-F-]{36}$")));
+            QCOMPARE(int(QFile::permissions(verzeichnis)), 0x7700); // 0700
+            QVERIFY(QDir(verzeichnis).mkdir("Retired"));
+            for (const char* name : {"/panic-b.ips", "/Retired/panic-a.ips", "/Jetsam.ips"}) {
+                QFile f(verzeichnis + name);
+                QVERIFY(f.open(QIODevice::WriteOnly) && f.write("text"));
+            }
+        };
+        // A long copy prints far more progress than any answer may hold.
+        const Werkzeugergebnis fortschritt{0, QByteArray(2 << 20, '.')};
+        laeufer->antworten("idevicecrashreport" + u + " -k -f panic DIR",
+                           mitFilter ? fortschritt : Werkzeugergebnis{0, "Usage: idevicecrashreport …\n"},
+                           mitFilter ? kopieren : std::function<void(const QString&)>());
+        laeufer->antworten("idevicecrashreport" + u + " -k DIR", fortschritt, kopieren);
+        const auto logs = Libimobiledevice(laeufer).panicLogsLesen(udid);
+        QVERIFY(logs && logs->size() == 2);
+        QCOMPARE(logs->at(0).datei + ' ' + logs->at(1).datei, "panic-b.ips panic-a.ips");
+        QCOMPARE(laeufer->aufrufe().size(), mitFilter ? 1 : 2);
+        QCOMPARE(verzeichnisse.size(), 1);
+        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+};
+
+KABEL_TEST_MAIN(TestGeraet)
+#include "tst_geraet.moc"

@@ -1,0 +1,89 @@
+// What goes to Werkora and what comes back, as pure functions over tables in daten/: the link
+// gate, the report's exact bytes, and the texts read from answers, failures and the phone's state.
+#include "Testumgebung.h"
+#include "flow/Bericht.h"
+#include "flow/Hinweise.h"
+#include "flow/Linkpruefung.h"
+#include "flow/Werkoraantwort.h"
+#include "flow/Werkoraclient.h"
+
+#include <QUrlQuery>
+
+using namespace kabel;
+using namespace kabel::test;
+
+namespace {
+
+// The text the reading `was` finds in `eingabe` (see daten/texte.txt); "(keiner)" for none.
+QString lesen(const QByteArray& was, const QByteArray& eingabe) {
+    const std::map<QByteArray, Fehler> fehler{
+        {"werkzeugFehlt", ZugriffFehler::werkzeugFehlt()},
+        {"usbDienstFehlt", ZugriffFehler::usbDienstFehlt()},
+        {"usbDienstAntwortetNicht", ZugriffFehler::usbDienstAntwortetNicht()},
+        {"abgebrochen", Abgebrochen{}}};
+    const QList<QByteArray> kopplungen{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt"},
+        teile = eingabe.split(' ');
+    const auto netz =
+        QNetworkReply::NetworkError(QMetaEnum::fromType<QNetworkReply::NetworkError>().keyToValue(eingabe));
+    const auto liste = [&] {
+        return teile[0] == "ok" ? Ergebnis<QStringList>() : std::unexpected(fehler.at(teile[0]));
+    };
+    const std::optional<QString> text =
+        was == "werkstatt"   ? werkstattAusAntwort(eingabe)
+        : was == "grund"     ? ablehnungsgrund(eingabe)
+        : was == "netz"      ? netzwerkFehlertext(netz)
+        : was == "vertrauen" ? hinweisOhneVertrauen(Kopplung(kopplungen.indexOf(eingabe)))
+                             : hinweisOhneGeraet(liste(), std::chrono::milliseconds(teile.value(1).toInt()));
+    return text.value_or("(keiner)");
+}
+
+} // namespace
+
+class TestWerkora : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Every row a whole link as the desktop delivers it, guarding a fault of its own.
+    void link_data() { tabelle(QFINDTESTDATA("daten/links.txt"), {"angenommen", "link"}); }
+    void link() {
+        QFETCH(QByteArray, link);
+        const std::optional<QUrl> ziel = zielAusLink(QUrl(QString::fromUtf8(link)));
+        QTEST(QByteArray(ziel ? "+" : "-"), "angenommen");
+        // What is accepted is used as it arrived: port, query, fragment and a "+" stay.
+        if (ziel)
+            QCOMPARE(*ziel, QUrl(QUrlQuery(QUrl(link)).queryItemValue("ziel", QUrl::FullyDecoded)));
+    }
+
+    void bericht_data() {
+        tabelle(QFINDTESTDATA("daten/berichte.txt"), {"programm", "geraet", "akku", "panic", "json"});
+    }
+    void bericht() {
+        QFETCH(QByteArray, programm);
+        QFETCH(QByteArray, geraet);
+        QFETCH(QByteArray, akku);
+        QFETCH(QByteArray, panic);
+        QFETCH(QByteArray, json);
+        Paket paket{programm, geraetAus(geraet), akkuAus(akku), {}};
+        for (const QByteArray& log : panic.split(';'))
+            if (!log.isEmpty())
+                paket.panic.append(
+                    PanicLog{log.left(log.indexOf('=')), log.mid(log.indexOf('=') + 1).toStdString()});
+        const auto body = berichtKodieren(paket);
+        QCOMPARE(body.value_or(QByteArray()), json);
+        QVERIFY(body || !body.error().isEmpty());
+    }
+
+    void texte_data() {
+        tabelle(QFINDTESTDATA("daten/texte.txt"), {"was", "eingabe", "text"});
+        QTest::newRow("an answer nested deeply") << QByteArray("grund") << QByteArray(200000, '[')
+                                                 << QByteArray("Werkora hat die Daten nicht angenommen.");
+    }
+    void texte() {
+        QFETCH(QByteArray, was);
+        QFETCH(QByteArray, eingabe);
+        QTEST(lesen(was, eingabe).toUtf8(), "text");
+    }
+};
+
+KABEL_TEST_MAIN(TestWerkora)
+#include "tst_werkora.moc"
