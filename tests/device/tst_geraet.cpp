@@ -38,29 +38,26 @@ QString lesen(const QByteArray& was, const Werkzeugergebnis& antwort) {
 }
 
 // An operation's outcome as one line, so all seven share one table.
-QString ausgang(const Libimobiledevice& zugriff, const QString& operation) {
-    const auto text = [](const auto& e, const auto& wert) {
-        return e ? wert() : "Fehler: " + beschreibung(e.error());
+QString ausgang(const Libimobiledevice& z, const QString& operation) {
+    const auto text = [](const auto& e, auto wert) {
+        return e ? wert(*e) : "Fehler: " + beschreibung(e.error());
     };
-    if (operation == "geraete") {
-        const auto liste = zugriff.geraete();
-        return text(liste, [&] { return liste->join(','); });
+    if (operation == "geraete")
+        return text(z.geraete(), [](const auto& liste) { return liste.join(','); });
+    if (operation == "koppeln") {
+        const auto k = z.koppeln(udid);
+        return k ? "ok" : "Fehler: " + beschreibung(k.error());
     }
-    if (operation == "koppeln")
-        return text(zugriff.koppeln(udid), [] { return QString("ok"); });
-    if (operation == "geraetedatenLesen") {
-        const auto daten = zugriff.geraetedatenLesen(udid);
-        return text(daten, [&] { return daten->produkt; });
-    }
-    if (operation == "panicLogsLesen") {
-        const auto logs = zugriff.panicLogsLesen(udid);
-        return text(logs, [&] { return QString::number(logs->size()) + " Logs"; });
-    }
+    if (operation == "geraetedatenLesen")
+        return text(z.geraetedatenLesen(udid), [](const auto& daten) { return daten.produkt; });
+    if (operation == "panicLogsLesen")
+        return text(z.panicLogsLesen(udid),
+                    [](const auto& logs) { return QString::number(logs.size()) + " Logs"; });
     if (operation == "akkudatenLesen")
-        return zugriff.akkudatenLesen(udid) ? "Akku" : "kein Akku";
+        return z.akkudatenLesen(udid) ? "Akku" : "kein Akku";
     if (operation == "istGekoppelt")
-        return zugriff.istGekoppelt(udid) == Kopplung::gekoppelt ? "ja" : "nein";
-    return zugriff.entkoppeln(udid) ? "ja" : "nein";
+        return z.istGekoppelt(udid) == Kopplung::gekoppelt ? "ja" : "nein";
+    return z.entkoppeln(udid) ? "ja" : "nein";
 }
 
 } // namespace
@@ -79,9 +76,7 @@ private Q_SLOTS:
             << QByteArray("-");
     }
     void antworten() {
-        QFETCH(QByteArray, was);
-        QFETCH(QByteArray, status);
-        QFETCH(QByteArray, ausgabe);
+        const QByteArray &was = spalte("was"), &status = spalte("status"), &ausgabe = spalte("ausgabe");
         QTEST(lesen(was, {status.toInt(), ausgabe}).toUtf8(), "gelesen");
     }
 
@@ -97,8 +92,7 @@ private Q_SLOTS:
         tabelle(QFINDTESTDATA("daten/paniktexte.txt"), {"inhalt", "hoechstens", "text"});
     }
     void panicText() {
-        QFETCH(QByteArray, inhalt);
-        QFETCH(QByteArray, hoechstens);
+        const QByteArray &inhalt = spalte("inhalt"), &hoechstens = spalte("hoechstens");
         QTEST(QByteArray::fromStdString(
                   kabel::panicText(inhalt, hoechstens.toULongLong()).value_or("(ungültig)")),
               "text");
@@ -134,7 +128,7 @@ private Q_SLOTS:
 
     void auswahl_data() { tabelle(QFINDTESTDATA("daten/panicauswahl.txt"), {"pfade", "gewaehlt"}); }
     void auswahl() {
-        QFETCH(QByteArray, pfade);
+        const QByteArray& pfade = spalte("pfade");
         QTEST(panicKandidatenWaehlen(QString::fromUtf8(pfade).split(' ')).join(' ').toUtf8(), "gewaehlt");
     }
 
@@ -168,9 +162,7 @@ private Q_SLOTS:
             << QByteArray("0") << QByteArray(antwortHoechstens + 1, '<') << QByteArray("kein Akku");
     }
     void ausgaenge() {
-        QFETCH(QByteArray, aufruf);
-        QFETCH(QByteArray, status);
-        QFETCH(QByteArray, ausgabe);
+        const QByteArray &aufruf = spalte("aufruf"), &status = spalte("status"), &ausgabe = spalte("ausgabe");
         auto laeufer = std::make_shared<FakeLaeufer>();
         if (aufruf.endsWith("ohne usbmuxd"))
             laeufer->vorhandeneProgramme.clear();

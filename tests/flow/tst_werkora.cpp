@@ -46,7 +46,7 @@ private Q_SLOTS:
     // Every row a whole link as the desktop delivers it, guarding a fault of its own.
     void link_data() { tabelle(QFINDTESTDATA("daten/links.txt"), {"angenommen", "link"}); }
     void link() {
-        QFETCH(QByteArray, link);
+        const QByteArray& link = spalte("link");
         const std::optional<QUrl> ziel = zielAusLink(QUrl(QString::fromUtf8(link)));
         QTEST(QByteArray(ziel ? "+" : "-"), "angenommen");
         // What is accepted is used as it arrived: port, query, fragment and a "+" stay.
@@ -58,11 +58,8 @@ private Q_SLOTS:
         tabelle(QFINDTESTDATA("daten/berichte.txt"), {"programm", "geraet", "akku", "panic", "json"});
     }
     void bericht() {
-        QFETCH(QByteArray, programm);
-        QFETCH(QByteArray, geraet);
-        QFETCH(QByteArray, akku);
-        QFETCH(QByteArray, panic);
-        QFETCH(QByteArray, json);
+        const QByteArray &programm = spalte("programm"), &geraet = spalte("geraet"), &akku = spalte("akku"),
+                         &panic = spalte("panic"), &json = spalte("json");
         Paket paket{programm, geraetAus(geraet), akkuAus(akku), {}};
         for (const QByteArray& log : panic.split(';'))
             if (!log.isEmpty())
@@ -79,8 +76,7 @@ private Q_SLOTS:
                                                  << QByteArray("Werkora hat die Daten nicht angenommen.");
     }
     void texte() {
-        QFETCH(QByteArray, was);
-        QFETCH(QByteArray, eingabe);
+        const QByteArray &was = spalte("was"), &eingabe = spalte("eingabe");
         QTEST(lesen(was, eingabe).toUtf8(), "text");
     }
 };

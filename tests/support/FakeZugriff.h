@@ -23,32 +23,28 @@ public:
         bool entkoppelt = true;
     };
 
-    Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &Antworten::geraete); }
-    Kopplung istGekoppelt(const QString& u) const override {
-        return rufen("istGekoppelt", u, &Antworten::gekoppelt);
-    }
-    Ergebnis<void> koppeln(const QString& u) const override {
-        return rufen("koppeln", u, &Antworten::koppeln);
-    }
-    bool entkoppeln(const QString& u) const override {
-        return rufen("entkoppeln", u, &Antworten::entkoppelt);
-    }
+    using A = Antworten;
+
+    Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &A::geraete); }
+    Kopplung istGekoppelt(const QString& u) const override { return rufen("istGekoppelt", u, &A::gekoppelt); }
+    Ergebnis<void> koppeln(const QString& u) const override { return rufen("koppeln", u, &A::koppeln); }
+    bool entkoppeln(const QString& u) const override { return rufen("entkoppeln", u, &A::entkoppelt); }
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& u) const override {
-        return rufen("geraetedatenLesen", u, &Antworten::geraetedaten);
+        return rufen("geraetedatenLesen", u, &A::geraetedaten);
     }
     std::optional<Akkudaten> akkudatenLesen(const QString& u) const override {
-        return rufen("akkudatenLesen", u, &Antworten::akku);
+        return rufen("akkudatenLesen", u, &A::akku);
     }
     Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& u) const override {
-        return rufen("panicLogsLesen", u, &Antworten::panic);
+        return rufen("panicLogsLesen", u, &A::panic);
     }
 
     void einstellen(const std::function<void(Antworten&)>& aendern) {
-        std::lock_guard sperre(m_mutex);
+        std::lock_guard s(m_mutex);
         aendern(m_antworten);
     }
     void anhalten(const QString& operation) {
-        std::lock_guard sperre(m_mutex);
+        std::lock_guard s(m_mutex);
         m_angehalten.insert(operation);
     }
     void freigeben(const QString& operation = {}) { // none: all
@@ -56,10 +52,7 @@ public:
         operation.isEmpty() ? m_angehalten.clear() : void(m_angehalten.remove(operation));
         m_weiter.notify_all();
     }
-    QStringList aufrufe() const {
-        std::lock_guard sperre(m_mutex);
-        return m_aufrufe;
-    }
+    QStringList aufrufe() const { return std::lock_guard(m_mutex), m_aufrufe; }
     qsizetype anzahl(const QString& operation) const {
         return aufrufe().filter(QRegularExpression('^' + operation + "\\b")).size();
     }

@@ -33,8 +33,8 @@ void beantworten(QTcpSocket& socket, const Dienstantwort& antwort) {
     if (antwort.schweigen)
         return;
     QByteArray text = "HTTP/1.1 " + QByteArray::number(antwort.status) +
-                      " X\r\nContent-Type: " + antwort.inhaltstyp +
-                      "\r\nContent-Length: " + QByteArray::number(antwort.inhalt.size()) + "\r\n";
+                      " X\r\nContent-Type: application/json\r\nContent-Length: " +
+                      QByteArray::number(antwort.inhalt.size()) + "\r\n";
     for (auto it = antwort.kopfzeilen.begin(); it != antwort.kopfzeilen.end(); ++it)
         text += it.key() + ": " + it.value() + "\r\n";
     socket.write(text + "\r\n" + antwort.inhalt);
@@ -55,13 +55,12 @@ Testdienst::Testdienst() {
                             m_anfragen.append(*anfrage);
                             const Dienstantwort antwort = m_antworten.value(anfrage->methode, {200, "{}"});
                             Q_EMIT angefragt(*anfrage);
-                            if (m_zurueckhalten)
-                                m_zurueckgehalten.append([socket = QPointer(socket), antwort] {
-                                    if (socket)
-                                        beantworten(*socket, antwort);
-                                });
-                            else
-                                beantworten(*socket, antwort);
+                            m_zurueckgehalten.append([socket = QPointer(socket), antwort] {
+                                if (socket)
+                                    beantworten(*socket, antwort);
+                            });
+                            if (!m_zurueckhalten)
+                                freigeben();
                         }
                     });
         }
@@ -85,8 +84,7 @@ void Testdienst::freigeben() {
 }
 
 qsizetype Testdienst::anzahl(const QByteArray& methode) const {
-    return std::count_if(m_anfragen.begin(), m_anfragen.end(),
-                         [&](const Anfrage& a) { return a.methode == methode; });
+    return std::ranges::count(m_anfragen, methode, &Anfrage::methode);
 }
 
 } // namespace kabel::test

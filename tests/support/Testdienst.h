@@ -17,8 +17,7 @@ struct Anfrage {
 // `schliessen`: the connection is closed without any answer; `schweigen`: it stays open, silent.
 struct Dienstantwort {
     int status = 200;
-    QByteArray inhalt;
-    QByteArray inhaltstyp = "application/json";
+    QByteArray inhalt; // sent as application/json
     QMap<QByteArray, QByteArray> kopfzeilen;
     bool schliessen = false, schweigen = false;
 };

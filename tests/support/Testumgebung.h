@@ -67,6 +67,10 @@ inline QByteArray feld(const QByteArray& text, const QDir& hier) {
     }
     return bytes;
 }
+// A column of the current row of such a table, in place of QFETCH.
+inline const QByteArray& spalte(const char* name) {
+    return *static_cast<const QByteArray*>(QTest::qData(name, QMetaType::QByteArray));
+}
 inline void tabelle(const QString& pfad, const QList<const char*>& spalten) {
     for (const char* spalte : spalten)
         QTest::addColumn<QByteArray>(spalte);
@@ -90,13 +94,10 @@ inline std::optional<QString> text(const QString& feld) {
     return feld.isEmpty() ? std::nullopt : std::optional(feld);
 }
 inline Geraetedaten geraetAus(const QString& text) {
-    const QStringList t = text.split(';');
-    return {t.at(0),
-            test::text(t.at(1)),
-            test::text(t.at(2)),
-            test::text(t.at(3)),
-            test::text(t.at(4)),
-            test::text(t.at(5))};
+    QList<std::optional<QString>> t;
+    for (const QString& teil : text.split(';'))
+        t << test::text(teil);
+    return {t[0].value_or(""), t[1], t[2], t[3], t[4], t[5]};
 }
 inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
     const QList<QByteArray> z = text.split('/');
