@@ -9,17 +9,18 @@
 
 namespace kabel::test {
 
-// A device that answers what the test sets and records every call as "operation udid", safe to
-// use from the controller's worker thread. Operations can be held back until released.
+// A device that answers what the test sets, by default as a trusted iPhone14,5 with battery
+// figures and one panic log, and records every call as "operation udid"; safe to use from the
+// controller's worker thread. Operations can be held back until released.
 class FakeZugriff final : public Geraetezugriff {
 public:
     struct Antworten {
-        Ergebnis<QStringList> geraete = QStringList();
-        Kopplung gekoppelt = Kopplung::ausstehend;
+        Ergebnis<QStringList> geraete = QStringList{"00008110-001A2B3C4D5E801E"};
+        Kopplung gekoppelt = Kopplung::gekoppelt;
         Ergebnis<void> koppeln = {};
-        Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{"iPhone14,5", {}, {}, {}, {}, {}};
-        std::optional<Akkudaten> akku;
-        Ergebnis<QList<PanicLog>> panic = QList<PanicLog>();
+        Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{"iPhone14,5", "17.5.1", {}, {}, {}, {}};
+        std::optional<Akkudaten> akku = Akkudaten{523, 3227, 2810, 30.55};
+        Ergebnis<QList<PanicLog>> panic = QList<PanicLog>{{"panic-1.ips", "eins"}};
         bool entkoppelt = true;
     };
 
