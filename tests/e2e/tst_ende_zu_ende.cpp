@@ -42,11 +42,10 @@ class TestEndeZuEnde : public QObject {
     std::unique_ptr<Testdienst> m_dienst;
     QList<std::shared_ptr<QProcess>> m_apps;
 
-    // The app, with `regeln` for its log; a link from the service unless `pfad` is empty.
+    // The app with a link from the service, and `regeln` for its log.
     QProcess& starten(const QString& pfad = "/api/public/kabel/token", const QByteArray& regeln = {}) {
         qputenv("QT_LOGGING_RULES", regeln);
-        m_apps.append(m_buehne->starten(
-            pfad.isEmpty() ? QStringList() : QStringList{m_dienst->link(pfad).toString(QUrl::FullyEncoded)}));
+        m_apps.append(m_buehne->starten({m_dienst->link(pfad).toString(QUrl::FullyEncoded)}));
         qunsetenv("QT_LOGGING_RULES");
         return *m_apps.last();
     }

@@ -120,8 +120,6 @@ inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         Anwendung app(argc, argv);                                                                           \
-        app.setOrganizationName("Sondit-Test");                                                              \
-        app.setApplicationName(#Klasse);                                                                     \
         Klasse test;                                                                                         \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&test, argc, argv);                                                              \
