@@ -44,21 +44,15 @@ QString beschreiben(const Ansicht& ansicht) {
     const char* const symbole[] = {"kabel", "klicken", "warnung", "erledigt"};
     const char* const farben[] = {"sekundaer", "orange", "gruen"};
     QStringList teile{ansicht.untertitel};
-    for (const Baustein baustein : ansicht.reihenfolge) {
-        if (baustein == Baustein::meldung)
-            teile << QString(symbole[int(ansicht.meldung->symbol)]) + '/' +
-                         farben[int(ansicht.meldung->farbe)] + ": " + ansicht.meldung->text;
-        if (baustein == Baustein::fortschritt)
-            teile << "fortschritt: " + *ansicht.fortschritt;
-        if (baustein == Baustein::hinweis)
-            teile << "hinweis: " + *ansicht.hinweis;
-        if (baustein == Baustein::raster)
-            teile << "raster: " + rasterText(ansicht.raster);
-        if (baustein == Baustein::optionen)
-            teile << QString("optionen ") + (ansicht.optionAn ? "an" : "aus");
-        if (baustein == Baustein::erneutVersuchen)
-            teile << "erneutVersuchen";
-    }
+    for (const Baustein baustein : ansicht.reihenfolge)
+        teile << (baustein == Baustein::meldung
+                      ? QString(symbole[int(ansicht.meldung->symbol)]) + '/' +
+                            farben[int(ansicht.meldung->farbe)] + ": " + ansicht.meldung->text
+                  : baustein == Baustein::fortschritt ? "fortschritt: " + *ansicht.fortschritt
+                  : baustein == Baustein::hinweis     ? "hinweis: " + *ansicht.hinweis
+                  : baustein == Baustein::raster      ? "raster: " + rasterText(ansicht.raster)
+                  : baustein == Baustein::optionen ? QString("optionen ") + (ansicht.optionAn ? "an" : "aus")
+                                                   : QString("erneutVersuchen"));
     return teile.join(" | ") + (teile.size() > 2 ? QString(" @%1").arg(ansicht.abstand) : QString());
 }
 
@@ -76,19 +70,15 @@ class TestKabelAnsicht : public QObject {
 
 private Q_SLOTS:
     void init() {
+        m_ansicht.reset(); // before the controller it shows
         QSettings().clear();
         m_zugriff = std::make_shared<FakeZugriff>();
-        m_zugriff->einstellen(
-            [](auto& a) { a.geraete = QStringList(); }); // a phone only where a test plugs one in
+        m_zugriff->einstellen([](auto& a) { a.geraete = QStringList(); }); // no phone until a test has one
         m_ablauf = std::make_unique<KabelAblauf>(m_zugriff, std::chrono::milliseconds(10));
         m_ansicht = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_ansicht->show();
         m_ansicht->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_ansicht.get()));
-    }
-    void cleanup() {
-        m_ansicht.reset();
-        m_ablauf.reset();
     }
 
     void panel_data() {
@@ -107,7 +97,7 @@ private Q_SLOTS:
                               !auch.contains("optionAus"),
                               auch.contains("mac"),
                               auch.contains("pruefend"),
-                              auch.contains("hinweis") ? text("Bitte das iPhone entsperren.") : std::nullopt};
+                              text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : "")};
         QTEST(beschreiben(ansichtFuer(zustand)).toUtf8(), "ansicht");
     }
 
@@ -145,8 +135,8 @@ private Q_SLOTS:
             if (wert->isVisibleTo(m_ansicht.get()))
                 gezeigt << wert->accessibleName() + '=' + wert->text() +
                                (wert->font().family() == fest ? " mono" : "");
-            QVERIFY(wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse) &&
-                    wert->font().pixelSize() == 13);
+            QVERIFY(
+                wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // IMEI and serial copied
         }
         QCOMPARE(gezeigt.join('|'), rasterText(ansicht.raster));
         // A long subtitle stays one line, cut with an ellipsis, and whole in its tool tip.

@@ -13,7 +13,6 @@
 
 using namespace kabel;
 using namespace kabel::test;
-using Bytes = std::optional<std::string>;
 
 namespace {
 
@@ -57,8 +56,7 @@ private Q_SLOTS:
     // would grow into 2^32 nodes.
     void geteilteObjekte() {
         const QByteArray antwort = feld("@akku-zwei-hoch-31.plist", QDir(QFINDTESTDATA("daten")));
-        QVERIFY(!flachGenug(antwort, 32));
-        QVERIFY(flachGenug(antwort, 32, quint64(1) << 40));
+        QVERIFY(!flachGenug(antwort, 32) && flachGenug(antwort, 32, quint64(1) << 40));
     }
 
     void panicText_data() {
@@ -95,7 +93,7 @@ private Q_SLOTS:
             std::string erwartet;
             utf16.tempSubString(0, grenze == icu::BreakIterator::DONE ? utf16.length() : grenze)
                 .toUTF8String(erwartet);
-            QCOMPARE(kabel::panicText(text, std::size_t(n)), Bytes(erwartet));
+            QCOMPARE(kabel::panicText(text, std::size_t(n)).value_or("(ungültig)"), erwartet);
         }
     }
 

@@ -25,15 +25,14 @@ QString lesen(const QByteArray& was, const QByteArray& eingabe) {
         teile = eingabe.split(' ');
     const auto netz =
         QNetworkReply::NetworkError(QMetaEnum::fromType<QNetworkReply::NetworkError>().keyToValue(eingabe));
-    const auto liste = [&] {
-        return teile[0] == "ok" ? Ergebnis<QStringList>() : std::unexpected(fehler.at(teile[0]));
-    };
     const std::optional<QString> text =
         was == "werkstatt"   ? werkstattAusAntwort(eingabe)
         : was == "grund"     ? ablehnungsgrund(eingabe)
         : was == "netz"      ? netzwerkFehlertext(netz)
         : was == "vertrauen" ? hinweisOhneVertrauen(Kopplung(kopplungen.indexOf(eingabe)))
-                             : hinweisOhneGeraet(liste(), std::chrono::milliseconds(teile.value(1).toInt()));
+                             : hinweisOhneGeraet(teile[0] == "ok" ? Ergebnis<QStringList>()
+                                                                  : std::unexpected(fehler.at(teile[0])),
+                                                 std::chrono::milliseconds(teile.value(1).toInt()));
     return text.value_or("(keiner)");
 }
 
@@ -49,8 +48,7 @@ private Q_SLOTS:
         const QByteArray& link = spalte("link");
         const std::optional<QUrl> ziel = zielAusLink(QUrl(QString::fromUtf8(link)));
         QTEST(QByteArray(ziel ? "+" : "-"), "angenommen");
-        // What is accepted is used as it arrived: port, query, fragment and a "+" stay.
-        if (ziel)
+        if (ziel) // what is accepted is used as it arrived: port, query, fragment and a "+" stay
             QCOMPARE(*ziel, QUrl(QUrlQuery(QUrl(link)).queryItemValue("ziel", QUrl::FullyDecoded)));
     }
 
