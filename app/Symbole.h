@@ -30,8 +30,6 @@ class SymbolBild : public QWidget {
 public:
     explicit SymbolBild(int seite, QWidget* parent = nullptr);
     void setSymbol(Symbol symbol, const QColor& farbe);
-    Symbol symbol() const { return m_symbol; }
-    QColor farbe() const { return m_farbe; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,7 +55,6 @@ class Spinner : public QWidget {
 
 public:
     explicit Spinner(QWidget* parent = nullptr);
-    bool laeuft() const { return m_takt.isActive(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

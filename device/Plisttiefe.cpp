@@ -29,7 +29,7 @@ bool xmlFlachGenug(QByteArrayView xml, int hoechstens) {
 // remembering each object's height and size so that shared objects are measured once (they do not
 // depend on where the object is referenced from); a reference back into the current path is a
 // cycle.
-bool binaerFlachGenug(QByteArrayView daten, int hoechstens, quint64 knotenHoechstens) {
+bool binaerFlachGenug(QByteArrayView daten, int hoechstens) {
     const auto* p = reinterpret_cast<const unsigned char*>(daten.data());
     const quint64 n = quint64(daten.size());
     const auto zahl = [&](quint64 stelle, quint64 breite) -> std::optional<quint64> {
@@ -79,7 +79,7 @@ bool binaerFlachGenug(QByteArrayView daten, int hoechstens, quint64 knotenHoechs
 
     constexpr int unbekannt = -1, inArbeit = -2;
     std::vector<int> hoehe(*anzahl, unbekannt);
-    std::vector<quint64> knoten(*anzahl, 1); // at most knotenHoechstens + 1: no overflow
+    std::vector<quint64> knoten(*anzahl, 1); // at most plistKnotenHoechstens + 1: no overflow
     struct Rahmen {
         quint64 objekt;
         Kinder kinder;
@@ -92,8 +92,8 @@ bool binaerFlachGenug(QByteArrayView daten, int hoechstens, quint64 knotenHoechs
     const auto zaehlen = [&](quint64 kind) {
         Rahmen& eltern = pfad.back();
         eltern.hoechstesKind = std::max(eltern.hoechstesKind, hoehe[kind]);
-        eltern.knoten = std::min(eltern.knoten + knoten[kind], knotenHoechstens + 1);
-        return eltern.knoten <= knotenHoechstens;
+        eltern.knoten = std::min(eltern.knoten + knoten[kind], plistKnotenHoechstens + 1);
+        return eltern.knoten <= plistKnotenHoechstens;
     };
     // Measures a leaf at once; a container goes onto the path, unless that would be too deep.
     const auto betreten = [&](quint64 objekt) {
@@ -145,8 +145,8 @@ std::unique_ptr<void, void (*)(void*)> plistLesen(QByteArrayView plist) {
     return {wurzel, &plist_free};
 }
 
-bool flachGenug(QByteArrayView plist, int hoechstens, quint64 knotenHoechstens) {
-    return plist.startsWith("bplist") ? binaerFlachGenug(plist, hoechstens, knotenHoechstens)
+bool flachGenug(QByteArrayView plist, int hoechstens) {
+    return plist.startsWith("bplist") ? binaerFlachGenug(plist, hoechstens)
                                       : xmlFlachGenug(plist, hoechstens);
 }
 

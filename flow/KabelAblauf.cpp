@@ -3,6 +3,7 @@
 #include "Bericht.h"
 #include "Geraetearbeiter.h"
 #include "Hinweise.h"
+#include "Lesung.h"
 #include "Linkpruefung.h"
 #include "Protokoll.h"
 #include "UiBruecke.h"

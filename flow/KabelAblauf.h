@@ -1,11 +1,9 @@
 #pragma once
 
-#include "Lesung.h"
 #include "Schritt.h"
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
-#include "device/PanicLog.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -101,7 +101,8 @@ private Q_SLOTS:
         QTEST(beschreiben(ansichtFuer(zustand)).toUtf8(), "ansicht");
     }
 
-    // Fixed width, the height the content needs, no text cut; a taller panel before changes nothing.
+    // Fixed width, the height the content needs, wrapped texts across the panel's whole width and
+    // none cut, as soon as a change returns; a taller panel before changes nothing.
     void geometrie_data() {
         QTest::addColumn<Schritt>("schritt");
         for (const QString& schritt :
@@ -121,7 +122,10 @@ private Q_SLOTS:
             if (!teil->isVisibleTo(m_ansicht.get()) || !teil->findChildren<QWidget*>().isEmpty())
                 continue;
             unten = std::max(unten, teil->mapTo(m_ansicht.get(), QPoint(0, teil->height())).y());
-            QVERIFY(!label || !label->wordWrap() || label->height() >= label->heightForWidth(label->width()));
+            if (label && label->wordWrap())
+                QVERIFY(label->height() >= label->heightForWidth(label->width()) &&
+                        label->mapTo(m_ansicht.get(), QPoint(label->width(), 0)).x() ==
+                            KabelAnsicht::breite - 20);
         }
         QCOMPARE(m_ansicht->height() - unten, 20); // the panel's inset, no more and no less
     }
@@ -147,15 +151,18 @@ private Q_SLOTS:
         QCOMPARE(untertitel->toolTip(), untertitel->text());
     }
 
-    // The option is stored at once; a redraw shows the stored value and writes nothing back.
+    // The option is stored at once; a redraw shows the value it is given and writes nothing back.
     void option() {
         Testdienst dienst;
         m_ablauf->linkOeffnen(dienst.link());
         QTRY_VERIFY(sichtbar("optionen"));
         auto* schalter = kind<QCheckBox>("kopplungEntfernen");
         schalter->click();
-        m_ansicht->darstellen(ansichtFuer(zustandVon(*m_ablauf)));
-        QVERIFY(!schalter->isChecked() && !m_ablauf->kopplungEntfernen());
+        Ansicht ansicht = ansichtFuer(zustandVon(*m_ablauf));
+        QVERIFY(!m_ablauf->kopplungEntfernen() && !ansicht.optionAn);
+        ansicht.optionAn = true;
+        m_ansicht->darstellen(ansicht);
+        QVERIFY(schalter->isChecked() && !m_ablauf->kopplungEntfernen());
     }
 
     // The window draws what the controller stored, not what it announced; after a failure the
