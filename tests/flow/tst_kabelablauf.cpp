@@ -50,19 +50,6 @@ private Q_SLOTS:
         m_geraet = std::make_shared<FakeZugriff>();
     }
 
-    // A link from another host is refused before anything runs; the stored option outlives the
-    // controller.
-    void linkOeffnen() {
-        KabelAblauf ablauf(m_geraet);
-        QVERIFY(ablauf.kopplungEntfernen());
-        ablauf.setKopplungEntfernen(false);
-        ablauf.linkOeffnen(schlechterLink);
-        QCOMPARE(ablauf.schritt(),
-                 Schritt::linkUngueltig("Dieser Link stammt nicht von einer Werkora-Instanz. "
-                                        "Aus Sicherheitsgründen wird nichts gelesen."));
-        QVERIFY(!KabelAblauf(m_geraet).kopplungEntfernen() && m_geraet->aufrufe().isEmpty());
-    }
-
     // One pairing request per attachment and only for the first phone listed, with a steady hint;
     // unplugged, passes without a phone stay quiet but for the hint; once trusted, the reading,
     // the report and the removal of the pairing.
@@ -122,7 +109,7 @@ private Q_SLOTS:
         dienst.setAntwort("POST", bericht);
         KabelAblauf ablauf(m_geraet, kurz);
         ablauf.setKopplungEntfernen(kopplung != "aus");
-        ablauf.linkOeffnen(dienst.link());
+        ablauf.linkOeffnen(get == "fremd" ? schlechterLink : dienst.link());
         if (schritt.text().contains("Kopplung")) { // removed only after Werkora took the report
             QTRY_COMPARE(m_geraet->laufende(), 1);
             QCOMPARE(ablauf.schritt(), Schritt::sendet());
@@ -134,6 +121,8 @@ private Q_SLOTS:
                                          ? werkstattAusAntwort(lookup.inhalt.left(dienstInhaltHoechstens))
                                          : Text());
         QVERIFY(anderswo.anfragen().isEmpty());
+        QCOMPARE(dienst.anzahl("GET") > 0, get != "fremd");
+        QCOMPARE(KabelAblauf(m_geraet).kopplungEntfernen(), kopplung != "aus"); // the option is kept
         QCOMPARE(m_geraet->anzahl("geraete") > 0, schritt.fall() != Schritt::Fall::linkUngueltig);
         QCOMPARE(m_geraet->anzahl("entkoppeln " + udid), schritt.text().contains("Kopplung") ? 1 : 0);
         // Without an identity nothing else is read.
