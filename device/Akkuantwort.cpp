@@ -1,6 +1,6 @@
 #include "Akkuantwort.h"
 
-#include "Plisttiefe.h"
+#include "Plistleser.h"
 
 #include <cmath>
 #include <limits>

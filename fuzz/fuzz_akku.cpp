@@ -3,7 +3,7 @@
 // here once more and measured on libplist's own tree: the guard must read the format as libplist
 // does, or a deeper answer than it admits reaches the parser.
 #include "device/Akkuantwort.h"
-#include "device/Plisttiefe.h"
+#include "device/Plistleser.h"
 
 #include <algorithm>
 #include <cstdint>

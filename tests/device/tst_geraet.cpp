@@ -6,7 +6,7 @@
 #include "device/Libimobiledevice.h"
 #include "device/Panicauswahl.h"
 #include "device/Panicdatei.h"
-#include "device/Plisttiefe.h"
+#include "device/Plistleser.h"
 
 #include <QRandomGenerator>
 #include <unicode/brkiter.h>

@@ -1,4 +1,4 @@
-#include "Plisttiefe.h"
+#include "Plistleser.h"
 
 #include <QXmlStreamReader>
 #include <limits>

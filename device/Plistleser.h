@@ -5,6 +5,8 @@
 
 namespace kabel {
 
+// Property lists a tool answered, read by libplist only once their shape is known to be safe.
+
 // A real battery answer makes a few hundred nodes.
 inline constexpr quint64 plistKnotenHoechstens = 100'000;
 
