@@ -53,12 +53,21 @@ public:
         operation.isEmpty() ? m_angehalten.clear() : void(m_angehalten.remove(operation));
         m_weiter.notify_all();
     }
-    QStringList aufrufe() const { return std::lock_guard(m_mutex), m_aufrufe; }
+    QStringList aufrufe() const {
+        std::lock_guard s(m_mutex);
+        return m_aufrufe;
+    }
     qsizetype anzahl(const QString& operation) const {
         return aufrufe().filter(QRegularExpression('^' + operation + "\\b")).size();
     }
-    int laufende() const { return std::lock_guard(m_mutex), m_laufende; } // started, not yet returned
-    int hoechstensGleichzeitig() const { return std::lock_guard(m_mutex), m_hoechstens; }
+    int laufende() const { // started, not yet returned
+        std::lock_guard s(m_mutex);
+        return m_laufende;
+    }
+    int hoechstensGleichzeitig() const {
+        std::lock_guard s(m_mutex);
+        return m_hoechstens;
+    }
 
 private:
     template <typename T>
