@@ -31,7 +31,7 @@ struct Zustand {
 // The controller's current values, read through its getters.
 Zustand zustandVon(const KabelAblauf& ablauf);
 
-enum class Symbol { kabel, klicken, warnung, erledigt };
+enum class Symbol { klicken, warnung, erledigt };
 enum class Farbrolle { sekundaer, orange, gruen };
 
 struct Meldung {

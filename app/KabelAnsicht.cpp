@@ -1,6 +1,8 @@
 #include "KabelAnsicht.h"
 
 #include "Einzeiler.h"
+#include "Kachel.h"
+#include "Spinner.h"
 #include "Symbole.h"
 #include "flow/KabelAblauf.h"
 

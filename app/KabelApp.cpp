@@ -2,8 +2,8 @@
 
 #include "Einzelinstanz.h"
 #include "KabelAnsicht.h"
+#include "Kachel.h"
 #include "Protokoll.h"
-#include "Symbole.h"
 #include "flow/KabelAblauf.h"
 
 #include <QApplication>

@@ -41,7 +41,7 @@ QString rasterText(const QList<Rasterzeile>& raster) {
 
 // Subtitle and panel top to bottom in one line: "subtitle | block: text | … @spacing".
 QString beschreiben(const Ansicht& ansicht) {
-    const char* const symbole[] = {"kabel", "klicken", "warnung", "erledigt"};
+    const char* const symbole[] = {"klicken", "warnung", "erledigt"};
     const char* const farben[] = {"sekundaer", "orange", "gruen"};
     QStringList teile{ansicht.untertitel};
     for (const Baustein baustein : ansicht.reihenfolge)
