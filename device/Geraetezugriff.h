@@ -28,13 +28,15 @@ public:
     // `usbDienstAntwortetNicht` when the listing cannot reach usbmuxd.
     virtual Ergebnis<QStringList> geraete() const = 0;
 
-    // Whether the device trusts this computer, and if not, why. Never fails: a failure of the
-    // tool is `ausstehend`.
-    virtual Kopplung istGekoppelt(const QString& udid) const = 0;
+    // Whether the device trusts this computer, and if not, why: the phone's refusal or lockdown's
+    // error code. With no pair record on this computer the test itself brings up the trust dialog.
+    // Fails only with the runner's failure: the tool missing, not startable, or killed.
+    virtual Ergebnis<Kopplung> istGekoppelt(const QString& udid) const = 0;
 
-    // Asks the phone to trust this computer (the phone shows its trust dialog).
-    // Fails with `nichtGekoppelt` while the user has not confirmed, or with the runner's failure.
-    virtual Ergebnis<void> koppeln(const QString& udid) const = 0;
+    // Asks the phone to trust this computer (the phone shows its trust dialog); its answer in the
+    // same terms as the trust test (`gekoppelt` once the user has confirmed). Fails only with the
+    // runner's failure.
+    virtual Ergebnis<Kopplung> koppeln(const QString& udid) const = 0;
 
     // Removes the pairing; true when the tool says it did. Never fails otherwise.
     virtual bool entkoppeln(const QString& udid) const = 0;

@@ -51,21 +51,21 @@ Ergebnis<QStringList> Libimobiledevice::geraete() const {
                                : ZugriffFehler::usbDienstFehlt());
 }
 
-Kopplung Libimobiledevice::istGekoppelt(const QString& udid) const {
+Ergebnis<Kopplung> Libimobiledevice::istGekoppelt(const QString& udid) const {
     // With no pair record on this computer, "validate" itself brings up the trust dialog.
     const auto lauf =
         m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")});
-    return lauf ? kopplungLaut(*lauf) : Kopplung::ausstehend;
+    if (!lauf)
+        return std::unexpected(lauf.error());
+    return kopplungLaut(*lauf);
 }
 
-Ergebnis<void> Libimobiledevice::koppeln(const QString& udid) const {
+Ergebnis<Kopplung> Libimobiledevice::koppeln(const QString& udid) const {
     const auto lauf =
         m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("pair")});
     if (!lauf)
         return std::unexpected(lauf.error());
-    if (lauf->status != 0)
-        return std::unexpected(ZugriffFehler::nichtGekoppelt());
-    return {};
+    return kopplungLaut(*lauf);
 }
 
 bool Libimobiledevice::entkoppeln(const QString& udid) const {

@@ -24,8 +24,8 @@ public:
     static QStringList werkzeugVerzeichnisse();
 
     Ergebnis<QStringList> geraete() const override;
-    Kopplung istGekoppelt(const QString& udid) const override;
-    Ergebnis<void> koppeln(const QString& udid) const override;
+    Ergebnis<Kopplung> istGekoppelt(const QString& udid) const override;
+    Ergebnis<Kopplung> koppeln(const QString& udid) const override;
     bool entkoppeln(const QString& udid) const override;
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override;
     std::optional<Akkudaten> akkudatenLesen(const QString& udid) const override;

@@ -149,7 +149,8 @@ void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete) {
     // phone listed the hint is left to the trust test, so it does not flicker with every pass.
     if (!geraete || geraete->isEmpty()) {
         hinweisSetzen(hinweisOhneGeraet(
-            geraete, std::chrono::milliseconds(m_dienstStumm.isValid() ? m_dienstStumm.elapsed() : 0)));
+            geraete, std::chrono::milliseconds(m_dienstStumm.isValid() ? m_dienstStumm.elapsed() : 0),
+            std::nullopt));
         schrittSetzen(Schritt::wartetAufGeraet());
         m_kopplungVersucht = false;
         m_pause.start();
@@ -157,12 +158,14 @@ void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete) {
     }
     const QString udid = geraete->first();
     amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.istGekoppelt(udid); },
-             [this, udid](Kopplung kopplung) { vertrauenGeprueft(udid, kopplung); });
+             [this, udid](const Ergebnis<Kopplung>& kopplung) {
+                 vertrauenGeprueft(udid, kopplung.value_or(Kopplung{})); // a failed test: not yet
+             });
 }
 
 void KabelAblauf::vertrauenGeprueft(const QString& udid, Kopplung kopplung) {
-    hinweisSetzen(hinweisOhneVertrauen(kopplung));
-    if (kopplung == Kopplung::gekoppelt) {
+    hinweisSetzen(hinweisOhneVertrauen(kopplung, 0));
+    if (kopplung.stand == Kopplung::gekoppelt) {
         auslesen(udid);
         return;
     }
@@ -175,7 +178,7 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, Kopplung kopplung) {
     // up would only stack dialogs. The answer does not matter; the next trust test tells.
     m_kopplungVersucht = true;
     amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.koppeln(udid); },
-             [this](const Ergebnis<void>&) { m_pause.start(); });
+             [this](const Ergebnis<Kopplung>&) { m_pause.start(); });
 }
 
 void KabelAblauf::hinweisSetzen(std::optional<QString> hinweis) {

@@ -25,10 +25,16 @@ QString ausgang(const Libimobiledevice& z, const QString& operation) {
     };
     if (operation == "geraete")
         return text(z.geraete(), [](const auto& liste) { return liste.join(','); });
-    if (operation == "koppeln") {
-        const auto k = z.koppeln(udid);
-        return k ? "ok" : "Fehler: " + beschreibung(k.error());
-    }
+    const auto kopplung = [](const Kopplung& k) {
+        const QString stand =
+            QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"}.at(
+                int(k.stand));
+        return k.fehlercode ? stand + ' ' + QString::number(k.fehlercode) : stand;
+    };
+    if (operation == "koppeln")
+        return text(z.koppeln(udid), kopplung);
+    if (operation == "istGekoppelt")
+        return text(z.istGekoppelt(udid), kopplung);
     if (operation == "geraetedatenLesen")
         return text(z.geraetedatenLesen(udid), [](const auto& daten) { return daten.produkt; });
     if (operation == "panicLogsLesen")
@@ -41,8 +47,6 @@ QString ausgang(const Libimobiledevice& z, const QString& operation) {
                        zahl(a->temperaturC)
                  : "-";
     }
-    if (operation == "istGekoppelt")
-        return QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt"}.at(int(z.istGekoppelt(udid)));
     return z.entkoppeln(udid) ? "ja" : "nein";
 }
 

@@ -56,8 +56,8 @@ private Q_SLOTS:
     void vertrauen() {
         m_geraet->einstellen([](auto& a) {
             a.geraete = QStringList{udid, "zweites"};
-            a.gekoppelt = Kopplung::gesperrt;
-            a.koppeln = std::unexpected(ZugriffFehler::nichtGekoppelt());
+            a.gekoppelt = Kopplung{Kopplung::gesperrt};
+            a.koppeln = Kopplung{Kopplung::ausstehend};
         });
         Testdienst dienst;
         KabelAblauf ablauf(m_geraet, kurz);
@@ -75,7 +75,7 @@ private Q_SLOTS:
         QCOMPARE(m_geraet->aufrufe().last(), "geraete");
         m_geraet->einstellen([](auto& a) { a.geraete = QStringList{udid}; });
         QTRY_COMPARE(m_geraet->anzahl("koppeln"), 2);
-        m_geraet->einstellen([](auto& a) { a.gekoppelt = Kopplung::gekoppelt; });
+        m_geraet->einstellen([](auto& a) { a.gekoppelt = Kopplung{Kopplung::gekoppelt}; });
         QTRY_COMPARE(ablauf.schritt().fall(), Schritt::Fall::fertig);
         QVERIFY(m_geraet->aufrufe().filter("zweites").isEmpty() &&
                 m_geraet->anzahl("entkoppeln " + udid) == 1);
@@ -163,7 +163,7 @@ private Q_SLOTS:
         alt.setZurueckhalten(stufe == "lookup answer pending");
         m_geraet->einstellen([&](auto& a) {
             if (pausiert) // an untrusted phone: a stray pass would show a new step
-                a.gekoppelt = Kopplung::ausstehend;
+                a.gekoppelt = Kopplung{Kopplung::ausstehend};
             if (gescheitert)
                 a.geraetedaten = std::unexpected(ZugriffFehler::lesen("x"));
         });

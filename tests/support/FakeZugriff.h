@@ -16,8 +16,8 @@ class FakeZugriff final : public Geraetezugriff {
 public:
     struct Antworten {
         Ergebnis<QStringList> geraete = QStringList{"00008110-001A2B3C4D5E801E"};
-        Kopplung gekoppelt = Kopplung::gekoppelt;
-        Ergebnis<void> koppeln = {};
+        Ergebnis<Kopplung> gekoppelt = Kopplung{Kopplung::gekoppelt};
+        Ergebnis<Kopplung> koppeln = Kopplung{Kopplung::gekoppelt};
         Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{"iPhone14,5", "17.5.1", {}, {}, {}, {}};
         std::optional<Akkudaten> akku = Akkudaten{523, 3227, 2810, 30.55};
         Ergebnis<QList<PanicLog>> panic = QList<PanicLog>{{"panic-1.ips", "eins"}};
@@ -27,8 +27,10 @@ public:
     using A = Antworten;
 
     Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &A::geraete); }
-    Kopplung istGekoppelt(const QString& u) const override { return rufen("istGekoppelt", u, &A::gekoppelt); }
-    Ergebnis<void> koppeln(const QString& u) const override { return rufen("koppeln", u, &A::koppeln); }
+    Ergebnis<Kopplung> istGekoppelt(const QString& u) const override {
+        return rufen("istGekoppelt", u, &A::gekoppelt);
+    }
+    Ergebnis<Kopplung> koppeln(const QString& u) const override { return rufen("koppeln", u, &A::koppeln); }
     bool entkoppeln(const QString& u) const override { return rufen("entkoppeln", u, &A::entkoppelt); }
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& u) const override {
         return rufen("geraetedatenLesen", u, &A::geraetedaten);
