@@ -4,6 +4,7 @@
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
+#include "device/Usbsicht.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -46,9 +47,11 @@ public:
     static constexpr std::chrono::milliseconds standardPause{1200};
 
     // `zugriff` reaches the device (a Libimobiledevice when none is given); `pause` is the wait
-    // between two passes of the device loop.
+    // between two passes of the device loop; `usb` shows the phones on the USB bus for the hints
+    // while none is listed (the system's device list when none is given).
     explicit KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff = {},
-                         std::chrono::milliseconds pause = standardPause, QObject* parent = nullptr);
+                         std::chrono::milliseconds pause = standardPause,
+                         std::shared_ptr<const Usbsicht> usb = {}, QObject* parent = nullptr);
     ~KabelAblauf() override;
 
     // Published properties.
@@ -96,8 +99,9 @@ private:
 
     void sitzungLaden(quint64 pruefung);
     void durchgang();
-    void geraeteGelistet(const Ergebnis<QStringList>& geraete);
-    void vertrauenGeprueft(const QString& udid, Kopplung kopplung);
+    void geraeteGelistet(const Ergebnis<QStringList>& geraete, const std::optional<QList<Usbmodus>>& usb);
+    void vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung>& kopplung);
+    void kopplungsantwort(const Ergebnis<Kopplung>& kopplung);
     void hinweisSetzen(std::optional<QString> hinweis);
     void auslesen(const QString& udid);
     void senden(const std::expected<QByteArray, QString>& bericht, const QString& udid);
@@ -105,13 +109,16 @@ private:
     bool istAktuell(quint64 pruefung) const { return pruefung == m_pruefung; }
 
     std::shared_ptr<const Geraetezugriff> m_zugriff;
+    std::shared_ptr<const Usbsicht> m_usb;
     std::shared_ptr<UiBruecke> m_bruecke;
     std::shared_ptr<Geraetearbeiter> m_arbeiter;
     QTimer m_pause;
     quint64 m_pruefung = 0;
     bool m_linkBestaetigt = false;   // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false; // a pairing request was made for the phone now attached
-    QElapsedTimer m_dienstStumm;     // since the listing first failed to reach usbmuxd
+    QElapsedTimer m_ohneGeraet;      // since the listing last showed a phone (empty or failed since)
+    qint32 m_letzterFehlercode = 0;  // the lockdown code of the latest trust answer, 0 for none
+    int m_fehlercodeFolge = 0;       // on how many passes in a row that code came back
 
     Schritt m_schritt = Schritt::ohneLink();
     bool m_linkWirdGeprueft = false;

@@ -1,6 +1,7 @@
 // The window: what it shows for a state of the controller, as a plain description (tables in
 // daten/), and on the offscreen platform its geometry per step, the grid's cells, and the two ways
 // it acts on the controller (the stored option and retry).
+#include "FakeUsbsicht.h"
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
@@ -74,7 +75,8 @@ private Q_SLOTS:
         QSettings().clear();
         m_zugriff = std::make_shared<FakeZugriff>();
         m_zugriff->einstellen([](auto& a) { a.geraete = QStringList(); }); // no phone until a test has one
-        m_ablauf = std::make_unique<KabelAblauf>(m_zugriff, std::chrono::milliseconds(10));
+        m_ablauf = std::make_unique<KabelAblauf>(m_zugriff, std::chrono::milliseconds(10),
+                                                 std::make_shared<FakeUsbsicht>());
         m_ansicht = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_ansicht->show();
         m_ansicht->activateWindow();

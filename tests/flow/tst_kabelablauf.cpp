@@ -1,5 +1,6 @@
 // The controller against a recording fake device and real HTTP services on 127.0.0.1: the lookup,
 // the device loop, the report, and checks superseded by a newer link at every stage.
+#include "FakeUsbsicht.h"
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
@@ -34,6 +35,7 @@ class TestKabelAblauf : public QObject {
     Q_OBJECT
 
     std::shared_ptr<FakeZugriff> m_geraet;
+    std::shared_ptr<FakeUsbsicht> m_usb;
 
     // Three more device calls write nothing: the window stays steady.
     void ruhig(KabelAblauf& ablauf) {
@@ -48,20 +50,29 @@ private Q_SLOTS:
         werkoraClient().setTransferTimeout(500); // a silent service is given up sooner here
         QSettings().clear();
         m_geraet = std::make_shared<FakeZugriff>();
+        m_usb = std::make_shared<FakeUsbsicht>();
     }
 
-    // One pairing request per attachment and only for the first phone listed, with a steady hint;
-    // unplugged, passes without a phone stay quiet but for the hint; once trusted, the reading,
-    // the report and the removal of the pairing.
+    // With two phones attached nothing is asked or read; with the one left, one pairing request per
+    // attachment and a steady hint; unplugged, passes without a phone stay quiet but for the hint;
+    // once trusted, the reading, the report and the removal of the pairing.
     void vertrauen() {
         m_geraet->einstellen([](auto& a) {
             a.geraete = QStringList{udid, "zweites"};
             a.gekoppelt = Kopplung{Kopplung::gesperrt};
-            a.koppeln = Kopplung{Kopplung::ausstehend};
+            a.koppeln = Kopplung{Kopplung::gesperrt};
         });
         Testdienst dienst;
-        KabelAblauf ablauf(m_geraet, kurz);
+        KabelAblauf ablauf(m_geraet, kurz, m_usb);
         ablauf.linkOeffnen(dienst.link());
+        QTRY_VERIFY(m_geraet->anzahl("geraete") >= 3);
+        QCOMPARE(
+            ablauf.hinweis(),
+            Text("Mehrere iPhones angeschlossen. Bitte nur das zu prüfende iPhone angeschlossen lassen."));
+        QCOMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
+        ruhig(ablauf);
+        QCOMPARE(m_geraet->aufrufe().filter(QRegularExpression("^(?!geraete$)")), QStringList());
+        m_geraet->einstellen([](auto& a) { a.geraete = QStringList{udid}; });
         QTRY_VERIFY(m_geraet->anzahl("istGekoppelt") >= 2);
         QVERIFY(ablauf.schritt() == Schritt::wartetAufVertrauen() &&
                 ablauf.hinweis() == "Bitte das iPhone entsperren.");
@@ -79,6 +90,30 @@ private Q_SLOTS:
         QTRY_COMPARE(ablauf.schritt().fall(), Schritt::Fall::fertig);
         QVERIFY(m_geraet->aufrufe().filter("zweites").isEmpty() &&
                 m_geraet->anzahl("entkoppeln " + udid) == 1);
+    }
+
+    // A lockdown code that comes back pass after pass is named on the third; a managed phone's at once.
+    void fehlercode_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("tests"); // trust tests before the hint shows, the first one included
+        QTest::addColumn<QString>("hinweis");
+        QTest::newRow("SSL error")
+            << -5 << 3 << "Kopplung fehlgeschlagen (Fehler -5). Kabel kurz abziehen und wieder einstecken.";
+        QTest::newRow("managed") << -38 << 1
+                                 << "Dieses iPhone ist verwaltet und erlaubt keine Kopplung mit Computern.";
+    }
+    void fehlercode() {
+        QFETCH(int, code);
+        QFETCH(int, tests);
+        QFETCH(QString, hinweis);
+        m_geraet->einstellen([&](auto& a) {
+            a.gekoppelt = a.koppeln = Kopplung{Kopplung::fehlgeschlagen, code};
+        });
+        Testdienst dienst;
+        KabelAblauf ablauf(m_geraet, std::chrono::milliseconds(300), m_usb); // the hint is seen on its pass
+        ablauf.linkOeffnen(dienst.link());
+        QTRY_COMPARE(ablauf.hinweis(), Text(hinweis));
+        QCOMPARE(m_geraet->anzahl("istGekoppelt"), tests);
     }
 
     // A whole check to its end: the lookup, the reading and the report, each answered one way.
@@ -107,7 +142,7 @@ private Q_SLOTS:
             antwort->kopfzeilen.insert("Location", anderswo.adresse().toString().toUtf8());
         dienst.setAntwort("GET", lookup);
         dienst.setAntwort("POST", bericht);
-        KabelAblauf ablauf(m_geraet, kurz);
+        KabelAblauf ablauf(m_geraet, kurz, m_usb);
         ablauf.setKopplungEntfernen(kopplung != "aus");
         ablauf.linkOeffnen(get == "fremd" ? schlechterLink : dienst.link());
         if (schritt.text().contains("Kopplung")) { // removed only after Werkora took the report
@@ -158,7 +193,7 @@ private Q_SLOTS:
                    gescheitert = stufe.startsWith("failed"),
                    haelt = stufe.contains("running") || stufe.contains("report");
         neu.setAntwort("GET", {neuAbgelehnt ? 404 : 200, R"({"werkstatt":"Neu"})"});
-        KabelAblauf ablauf(m_geraet, kurz);
+        KabelAblauf ablauf(m_geraet, kurz, m_usb);
         QSignalSpy beantwortet(&werkoraClient(), &QNetworkAccessManager::finished);
         alt.setZurueckhalten(stufe == "lookup answer pending");
         m_geraet->einstellen([&](auto& a) {
@@ -224,7 +259,7 @@ private Q_SLOTS:
     void warteschlange() {
         m_geraet->anhalten("entkoppeln");
         Testdienst a, b, d;
-        KabelAblauf ablauf(m_geraet, kurz);
+        KabelAblauf ablauf(m_geraet, kurz, m_usb);
         ablauf.linkOeffnen(a.link());
         QTRY_VERIFY(m_geraet->laufende() == 1 && m_geraet->aufrufe().last().startsWith("entkoppeln"));
         m_geraet->anhalten("istGekoppelt"); // where d's check is to stop
