@@ -193,6 +193,8 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::laufen(const QString& name, const QSt
         if (seitLeben.elapsed() >= stille)
             return abbrechen();
     }
+    if (Abbruch::aktuellBeendet()) // killed because its work ended
+        return std::unexpected(Abgebrochen{});
     // A child ended by a signal: 128 + signal, as a shell reports it (Qt gives the signal number).
     ergebnis.status =
         prozess.exitStatus() == QProcess::CrashExit ? 128 + prozess.exitCode() : prozess.exitCode();

@@ -1,6 +1,7 @@
 // The process runner against small real programs: lookup, status, stdout and stderr, copies that
 // write through a buffer, and ending tools.
 #include "Testumgebung.h"
+#include "device/Abbruch.h"
 #include "device/Libimobiledevice.h"
 #include "device/Prozesslaeufer.h"
 
@@ -82,17 +83,31 @@ private Q_SLOTS:
                                  staende.last().bytes == 6 * staende.last().dateien));
     }
 
-    // A quitting app ends its running tools; the waiting call returns at once.
+    // A quitting app ends its running tools, and ended work its own; the waiting call returns at
+    // once, and no further tool starts for ended work.
+    void laufendeBeenden_data() {
+        QTest::addColumn<bool>("arbeit");
+        QTest::newRow("the app quits") << false;
+        QTest::newRow("the work it runs for ends") << true;
+    }
     void laufendeBeenden() {
+        QFETCH(bool, arbeit);
         skript(pfad("haengt"), "touch \"$1\"; read -r -t 600 <> <(:)");
-        const QString zeichen = pfad("laeuft");
-        auto lauf = std::async(std::launch::async, [&] {
-            return Prozesslaeufer({pfad("haengt")}).ausfuehren("werkzeug", {zeichen});
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(zeichen), 10000);
-        laufendeWerkzeugeBeenden();
+        const auto abbruch = std::make_shared<Abbruch>();
+        const auto laufen = [&](const QString& zeichen) {
+            const Abbruch::Zuordnung zuordnung(arbeit ? abbruch : nullptr);
+            const auto ergebnis = Prozesslaeufer({pfad("haengt")}).ausfuehren("werkzeug", {zeichen});
+            return ergebnis ? QByteArray::number(ergebnis->status) : beschreibung(ergebnis.error()).toUtf8();
+        };
+        QFile::remove(pfad("laeuft"));
+        auto lauf = std::async(std::launch::async, laufen, pfad("laeuft"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pfad("laeuft")), 10000);
+        arbeit ? abbruch->beenden() : laufendeWerkzeugeBeenden();
         QVERIFY(lauf.wait_for(std::chrono::seconds(10)) == std::future_status::ready);
-        QCOMPARE(lauf.get()->status, 137);
+        const QByteArray abgebrochen = beschreibung(Abgebrochen{}).toUtf8();
+        QCOMPARE(lauf.get(), arbeit ? abgebrochen : "137");
+        if (arbeit)
+            QVERIFY(laufen(pfad("danach")) == abgebrochen && !QFileInfo::exists(pfad("danach")));
     }
 };
 
