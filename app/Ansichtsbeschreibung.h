@@ -55,7 +55,7 @@ struct Ansicht {
     QString untertitel;
     std::optional<Meldung> meldung;
     std::optional<QString> fortschritt;
-    std::optional<QString> hinweis; // under the progress row while waiting
+    std::optional<QString> hinweis; // under the progress row while waiting or reading
     QList<Rasterzeile> raster;      // empty: no grid and no space for it
     bool optionAn = true;           // the stored option, shown by the toggle
     QList<Baustein> reihenfolge;

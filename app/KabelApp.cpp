@@ -25,6 +25,9 @@ KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* paren
     auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
     connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);
 
+    // A phone found while the window is closed: the window comes up before the phone is read.
+    connect(m_ablauf.get(), &KabelAblauf::lesenBeginnt, this, &KabelApp::fensterZeigen);
+
     qApp->installEventFilter(this);
 #ifdef Q_OS_MACOS
     // A click on the Dock icon brings the closed window back.

@@ -15,7 +15,8 @@ class KabelAnsicht;
 // hands every delivered link to the controller.
 //
 // Closing the window only hides it: the controller, with a check that may still be waiting for
-// the phone, lives on, and the next link (or starting the app again) shows the window again.
+// the phone, lives on, and the next link (or starting the app again) shows the window again, as
+// does a phone about to be read.
 // The process ends with the quit key (Ctrl+Q, ⌘Q on the Mac) or with the desktop session.
 class KabelApp : public QObject {
     Q_OBJECT

@@ -24,6 +24,11 @@ ZugriffFehler iPhoneAntwortetNicht() {
         QStringLiteral("Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen."));
 }
 
+ZugriffFehler iPhoneGetrennt() {
+    return ZugriffFehler::lesen(QStringLiteral(
+        "Die Verbindung zum iPhone wurde getrennt. Bitte wieder anschließen und erneut versuchen."));
+}
+
 QString beschreibung(const Fehler& fehler) {
     if (const auto* zugriff = std::get_if<ZugriffFehler>(&fehler))
         return zugriff->errorDescription();

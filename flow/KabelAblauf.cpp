@@ -228,9 +228,19 @@ void KabelAblauf::hinweisSetzen(std::optional<QString> hinweis) {
 
 void KabelAblauf::auslesen(const QString& udid) {
     schrittSetzen(Schritt::liest());
+    Q_EMIT lesenBeginnt();
     const QString programm = programmText(QString::fromUtf8(konfiguration::programmVersion));
-    amGeraet([udid, programm](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm); },
+    // The copy's progress comes from the device worker; shown here, and only while this check reads.
+    const auto melden = [this, bruecke = m_bruecke, pruefung = m_pruefung](const Kopierstand& stand) {
+        bruecke->posten([this, pruefung, stand] {
+            if (istAktuell(pruefung) && m_schritt.fall() == Schritt::Fall::liest)
+                hinweisSetzen(kopierHinweis(stand));
+        });
+    };
+    amGeraet([udid, programm,
+              melden](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm, melden); },
              [this, udid](Leseergebnis ergebnis) {
+                 hinweisSetzen(std::nullopt);
                  if (!ergebnis) {
                      schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
                      return;

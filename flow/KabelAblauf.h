@@ -37,9 +37,9 @@ class UiBruecke;
 //
 // Superseded checks: each opened link and each start of the device phase begins a new check with
 // a new number (m_pruefung). The lookup, every device operation and the report carry the number
-// of the check they belong to. Queued device work of an older check is dropped, and an outcome
-// that arrives for an older check is dropped whole: it writes no property, starts nothing, sends
-// nothing and removes no pairing.
+// of the check they belong to. Queued device work of an older check is dropped and its running
+// tool is killed, and an outcome that arrives for an older check is dropped whole: it writes no
+// property, starts nothing, sends nothing and removes no pairing.
 class KabelAblauf : public QObject {
     Q_OBJECT
 
@@ -59,7 +59,8 @@ public:
     // From an accepted link until Werkora has answered for it; the step is that of the previous
     // check meanwhile, and nothing of that check acts any more.
     bool linkWirdGeprueft() const { return m_linkWirdGeprueft; }
-    // What the technician can do while the check waits for a phone or its trust, if anything.
+    // What the technician can do while the check waits for a phone or its trust, if anything;
+    // while the phone is read, how far the copy of its crash reports has got.
     const std::optional<QString>& hinweis() const { return m_hinweis; }
     const std::optional<QUrl>& ziel() const { return m_ziel; }
     const std::optional<QString>& werkstatt() const { return m_werkstatt; }
@@ -81,6 +82,8 @@ public:
 Q_SIGNALS:
     // Announced before each write of a published property; read the new values later.
     void wirdGeaendert();
+    // A trusted phone was found and is about to be read: the window should be in front by now.
+    void lesenBeginnt();
 
 private:
     // Every write of a published property: announce, then store. UI thread only.

@@ -8,6 +8,7 @@
 #include "app/Ansichtsbeschreibung.h"
 #include "app/Einzeiler.h"
 #include "app/KabelAnsicht.h"
+#include "app/KabelApp.h"
 #include "flow/KabelAblauf.h"
 
 #include <QApplication>
@@ -183,6 +184,34 @@ private Q_SLOTS:
         QCOMPARE(m_ablauf->schritt(), Schritt::wartetAufGeraet());
         QTRY_COMPARE(m_zugriff->anzahl("geraetedatenLesen"), 2);
         QCOMPARE(dienst.anzahl("GET"), 1);
+    }
+
+    // Closed while it waits, the window comes up in front before the phone found is read; the
+    // copy's progress, reported on the device worker, shows under the reading step.
+    void lesenImVordergrund() {
+        m_ansicht.reset();
+        KabelApp app(m_zugriff);
+        Testdienst dienst;
+        app.linkEmpfangen(dienst.link());
+        QTRY_COMPARE(m_zugriff->anzahl("geraete"), 1);
+        app.fenster().close();
+        QVERIFY(!app.fenster().isVisible());
+        m_zugriff->anhalten("geraetedatenLesen");
+        m_zugriff->anhalten("panicLogsLesen");
+        m_zugriff->einstellen([](auto& a) {
+            a.geraete = QStringList{"00008110-001A2B3C4D5E801E"};
+            a.kopierstaende = {{1, 100, std::chrono::milliseconds(1000)},
+                               {3, 5'500'000, std::chrono::milliseconds(2000)}};
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(m_zugriff->laufende(), 1, 10000);
+        QVERIFY(app.fenster().isVisible() && app.ablauf().schritt() == Schritt::liest());
+        m_zugriff->freigeben("geraetedatenLesen");
+        const QString fortschritt = "3 Berichte vom iPhone kopiert (5 MB) …";
+        QTRY_COMPARE(app.fenster().findChild<QLabel*>("hinweisText")->text(), fortschritt);
+        QVERIFY(app.fenster().findChild<QWidget*>("hinweis")->isVisible());
+        m_zugriff->freigeben();
+        QTRY_COMPARE(app.ablauf().schritt().fall(), Schritt::Fall::fertig);
+        QCOMPARE(app.ablauf().hinweis(), std::nullopt);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "Testumgebung.h"
 #include "flow/Bericht.h"
 #include "flow/Hinweise.h"
+#include "flow/Lesung.h"
 #include "flow/Linkpruefung.h"
 #include "flow/Werkoraantwort.h"
 #include "flow/Werkoraclient.h"
@@ -38,6 +39,8 @@ QString lesen(const QByteArray& was, const QByteArray& eingabe) {
         was == "werkstatt" ? werkstattAusAntwort(eingabe)
         : was == "grund"   ? ablehnungsgrund(eingabe)
         : was == "netz"    ? netzwerkFehlertext(netz)
+        : was == "kopieren"
+            ? kopierHinweis({teile[0].toInt(), teile[1].toLongLong(), std::chrono::milliseconds(teile[2].toInt())})
         : was == "vertrauen"
             ? hinweisOhneVertrauen(
                   ergebnis(Kopplung{Kopplung::Stand(staende.indexOf(teile[0])), teile.value(1).toInt()}),
