@@ -159,8 +159,9 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
 
     connect(m_kopplung, &QCheckBox::toggled, this, [this](bool an) { m_ablauf.setKopplungEntfernen(an); });
     connect(m_erneut, &QPushButton::clicked, this, [this] { m_ablauf.sucheStarten(); });
-    // The controller announces a change before it stores the value; read once the turn is over.
-    connect(&m_ablauf, &KabelAblauf::wirdGeaendert, this, &KabelAnsicht::vormerken);
+    // A change often comes with others in the same turn (a new link writes seven properties), so
+    // the window is drawn once the turn is over.
+    connect(&m_ablauf, &KabelAblauf::geaendert, this, &KabelAnsicht::vormerken);
 
     darstellen(ansichtFuer(zustandVon(m_ablauf)));
 }

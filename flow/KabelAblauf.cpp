@@ -29,7 +29,7 @@ const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 
 void KabelAblauf::schrittSetzen(Schritt schritt) {
     if (schritt.fall() == m_schritt.fall() && schritt.text() == m_schritt.text())
-        return; // passes that change nothing announce nothing
+        return; // passes that change nothing emit nothing
     qCDebug(protokollAblauf) << "Schritt" << fallName(schritt.fall());
     schreiben(m_schritt, std::move(schritt));
 }
@@ -222,7 +222,7 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung
 }
 
 void KabelAblauf::hinweisSetzen(std::optional<QString> hinweis) {
-    if (hinweis != m_hinweis) // passes that change nothing announce nothing
+    if (hinweis != m_hinweis) // passes that change nothing emit nothing
         schreiben(m_hinweis, std::move(hinweis));
 }
 

@@ -26,11 +26,9 @@ class UiBruecke;
 // written there only, so no locks exist.
 //
 // Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis, ziel,
-// werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown) first emits
-// wirdGeaendert(), then stores the value, also when the value is equal (only the step and the hint
-// are not written again unchanged, so the passes of the device loop stay quiet). A slot connected
-// directly therefore still sees the old values; the window redraws once per event-loop turn from
-// the getters.
+// werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown)
+// stores the value, then emits geaendert(). The step and the hint are not written again unchanged,
+// so the passes of the device loop stay quiet.
 //
 // Device work: every device operation runs on one worker thread, one at a time and in order; the
 // device loop itself lives here on the UI thread (a pass, then a pause timer, then the next pass).
@@ -80,17 +78,17 @@ public:
     void sucheStarten();
 
 Q_SIGNALS:
-    // Announced before each write of a published property; read the new values later.
-    void wirdGeaendert();
+    // Emitted after each write of a published property.
+    void geaendert();
     // A trusted phone was found and is about to be read: the window should be in front by now.
     void lesenBeginnt();
 
 private:
-    // Every write of a published property: announce, then store. UI thread only.
+    // Every write of a published property. UI thread only.
     template <typename T> void schreiben(T& feld, T wert) {
         Q_ASSERT(QThread::currentThread() == thread());
-        Q_EMIT wirdGeaendert();
         feld = std::move(wert);
+        Q_EMIT geaendert();
     }
     void schrittSetzen(Schritt schritt);
 

@@ -168,7 +168,7 @@ private Q_SLOTS:
         QVERIFY(schalter->isChecked() && !m_ablauf->kopplungEntfernen());
     }
 
-    // The window draws what the controller stored, not what it announced; after a failure the
+    // The window draws what the controller stored; after a failure the
     // button takes the focus, so Return starts the device phase again.
     void erneutVersuchen() {
         m_zugriff->einstellen([](auto& a) {
