@@ -2,7 +2,7 @@
 
 namespace kabel {
 
-QString ZugriffFehler::errorDescription() const {
+QString ZugriffFehler::beschreibung() const {
     switch (m_fall) {
     case Fall::lesen:
         return m_text;
@@ -31,10 +31,10 @@ ZugriffFehler iPhoneGetrennt() {
 
 QString beschreibung(const Fehler& fehler) {
     if (const auto* zugriff = std::get_if<ZugriffFehler>(&fehler))
-        return zugriff->errorDescription();
+        return zugriff->beschreibung();
     if (const auto* start = std::get_if<StartFehler>(&fehler))
         return start->beschreibung;
-    return iPhoneAntwortetNicht().errorDescription();
+    return iPhoneAntwortetNicht().beschreibung();
 }
 
 } // namespace kabel

@@ -23,7 +23,7 @@ public:
 
     Fall fall() const { return m_fall; }
     // The German text shown to the user; for `lesen` the text it carries, unchanged.
-    QString errorDescription() const;
+    QString beschreibung() const;
 
     friend bool operator==(const ZugriffFehler&, const ZugriffFehler&) = default;
 
