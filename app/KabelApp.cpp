@@ -3,7 +3,7 @@
 #include "Einzelinstanz.h"
 #include "KabelAnsicht.h"
 #include "Kachel.h"
-#include "Protokoll.h"
+#include "Logkategorie.h"
 #include "flow/KabelAblauf.h"
 
 #include <QApplication>
@@ -12,7 +12,7 @@
 
 namespace kabel {
 
-Q_LOGGING_CATEGORY(protokollApp, "kabel.app", QtInfoMsg)
+Q_LOGGING_CATEGORY(logApp, "kabel.app", QtInfoMsg)
 
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
     : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))) {
@@ -43,7 +43,7 @@ KabelApp::~KabelApp() {
 }
 
 void KabelApp::linkEmpfangen(const QUrl& link) {
-    qCDebug(protokollApp) << "Link erhalten";
+    qCDebug(logApp) << "Link erhalten";
     m_ablauf->linkOeffnen(link);
     fensterZeigen();
 }

@@ -1,6 +1,6 @@
 #include "Einzelinstanz.h"
 #include "KabelApp.h"
-#include "Protokoll.h"
+#include "Logkategorie.h"
 #include "Signale.h"
 #include "device/Arbeitsverzeichnis.h"
 #include "device/Prozesslaeufer.h"
@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
     {
         kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
         if (instanz.weitergeben(link)) {
-            qCDebug(kabel::protokollApp) << "an die laufende Instanz übergeben";
+            qCDebug(kabel::logApp) << "an die laufende Instanz übergeben";
             return 0;
         }
         // Two processes started at once: the loser of the race hands over to the winner.
@@ -63,7 +63,7 @@ int main(int argc, char* argv[]) {
             keinServer();
             return 1;
         }
-        qCDebug(kabel::protokollApp) << "gestartet, Version" << kabel::konfiguration::programmVersion;
+        qCDebug(kabel::logApp) << "gestartet, Version" << kabel::konfiguration::programmVersion;
         // Only now, as the one instance: another one's live copy must not be taken for a leftover.
         kabel::alteArbeitsverzeichnisseEntfernen();
 

@@ -2,7 +2,7 @@
 
 #include "Abbruch.h"
 #include "Ausgabetext.h"
-#include "Protokoll.h"
+#include "Logkategorie.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -72,7 +72,7 @@ void laufendeWerkzeugeBeenden() {
         ::kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
-Q_LOGGING_CATEGORY(protokollGeraet, "kabel.device", QtInfoMsg)
+Q_LOGGING_CATEGORY(logGeraet, "kabel.device", QtInfoMsg)
 
 Prozesslaeufer::Prozesslaeufer(QStringList verzeichnisse, std::chrono::milliseconds stille)
     : m_verzeichnisse(std::move(verzeichnisse)), m_stille(stille) {}
@@ -90,7 +90,7 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const
     QElapsedTimer uhr;
     uhr.start();
     Ergebnis<Werkzeugergebnis> ergebnis = laufen(name, argumente, kopie);
-    if (protokollGeraet().isDebugEnabled()) {
+    if (logGeraet().isDebugEnabled()) {
         QStringList gezeigt = argumente;
         QString udid;
         // Enough of the UDID to tell two phones apart in a log, not the whole identifier.
@@ -105,12 +105,14 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const
             ergebnis ? ausgabeText(ergebnis->fehlerausgabe).section(u'\n', 0, 0) : QString();
         if (!udid.isEmpty())
             fehlerzeile.replace(udid, udid.left(8) + u'…');
-        qCDebug(protokollGeraet).noquote()
-            << name << gezeigt.join(u' ') << "→"
-            << (ergebnis                                                ? QString::number(ergebnis->status)
-                : std::holds_alternative<Abgebrochen>(ergebnis.error()) ? QStringLiteral("abgebrochen")
-                                                                        : beschreibung(ergebnis.error()))
-            << uhr.elapsed() << (fehlerzeile.isEmpty() ? QStringLiteral("ms") : u"ms: " + fehlerzeile);
+        qCDebug(logGeraet).noquote() << name << gezeigt.join(u' ') << "→"
+                                     << (ergebnis ? QString::number(ergebnis->status)
+                                         : std::holds_alternative<Abgebrochen>(ergebnis.error())
+                                             ? QStringLiteral("abgebrochen")
+                                             : beschreibung(ergebnis.error()))
+                                     << uhr.elapsed()
+                                     << (fehlerzeile.isEmpty() ? QStringLiteral("ms")
+                                                               : u"ms: " + fehlerzeile);
     }
     return ergebnis;
 }

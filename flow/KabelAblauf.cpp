@@ -5,7 +5,7 @@
 #include "Hinweise.h"
 #include "Lesung.h"
 #include "Linkpruefung.h"
-#include "Protokoll.h"
+#include "Logkategorie.h"
 #include "UiBruecke.h"
 #include "Werkoraantwort.h"
 #include "Werkoraclient.h"
@@ -19,7 +19,7 @@
 
 namespace kabel {
 
-Q_LOGGING_CATEGORY(protokollAblauf, "kabel.flow", QtInfoMsg)
+Q_LOGGING_CATEGORY(logAblauf, "kabel.flow", QtInfoMsg)
 
 namespace {
 
@@ -30,7 +30,7 @@ const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 void KabelAblauf::schrittSetzen(Schritt schritt) {
     if (schritt.fall() == m_schritt.fall() && schritt.text() == m_schritt.text())
         return; // passes that change nothing emit nothing
-    qCDebug(protokollAblauf) << "Schritt" << fallName(schritt.fall());
+    qCDebug(logAblauf) << "Schritt" << fallName(schritt.fall());
     schreiben(m_schritt, std::move(schritt));
 }
 
