@@ -65,7 +65,6 @@ private:
     QPushButton* m_erneut;
 
     QList<Baustein> m_reihenfolge;
-    std::optional<Meldung> m_letzteMeldung;
 };
 
 } // namespace kabel

@@ -119,9 +119,7 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const
 
 Ergebnis<Werkzeugergebnis> Prozesslaeufer::laufen(const QString& name, const QStringList& argumente,
                                                   const std::optional<Kopie>& kopie) const {
-    // findExecutable searches PATH when given no directories; an empty list means "nowhere".
-    const QString pfad =
-        m_verzeichnisse.isEmpty() ? QString() : QStandardPaths::findExecutable(name, m_verzeichnisse);
+    const QString pfad = QStandardPaths::findExecutable(name, m_verzeichnisse);
     if (pfad.isEmpty())
         return std::unexpected(ZugriffFehler::werkzeugFehlt());
     // The work this run belongs to was ended: no further tool of it starts.
