@@ -13,14 +13,26 @@ if(NOT kabel_changelog_kopf MATCHES "^sondit-kabel \\(${PROJECT_VERSION}\\) ")
                       "it starts with: ${kabel_changelog_kopf}")
 endif()
 
+# One package per Debian release, built on that release so that its Depends name that release's
+# libraries. The version says which, as Debian marks builds for a release (1.0.0+deb12,
+# 1.0.0+deb13), so both can sit in one repository. The changelog stays the project's history.
+file(STRINGS /etc/os-release kabel_os REGEX "^(ID|VERSION_ID)=")
+list(TRANSFORM kabel_os REPLACE "\"" "")
+list(FILTER kabel_os INCLUDE REGEX "^(ID=debian|VERSION_ID=[0-9]+)$")
+list(LENGTH kabel_os kabel_os_felder)
+if(NOT kabel_os_felder EQUAL 2)
+  message(FATAL_ERROR "The Debian package is built on a Debian release (12, 13, …); /etc/os-release says otherwise")
+endif()
+string(REGEX REPLACE ".*VERSION_ID=([0-9]+).*" "\\1" kabel_debian "${kabel_os}")
+set(CPACK_DEBIAN_PACKAGE_VERSION ${PROJECT_VERSION}+deb${kabel_debian})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS /etc/os-release)
+
 # Debian wants documentation compressed with gzip -9n: maximal and without a timestamp, so
-# equal sources give equal packages.
+# equal sources give equal packages. A native package (a version without a Debian revision)
+# names its changelog changelog.gz.
 set(kabel_gepackt)
 foreach(datei IN ITEMS debian/changelog sondit-kabel.1)
   get_filename_component(name ${datei} NAME)
-  if(name STREQUAL "changelog")
-    set(name changelog.Debian)
-  endif()
   set(ausgabe ${CMAKE_CURRENT_BINARY_DIR}/debian/${name}.gz)
   add_custom_command(OUTPUT ${ausgabe}
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${datei} ${CMAKE_CURRENT_BINARY_DIR}/debian/${name}
@@ -31,7 +43,7 @@ foreach(datei IN ITEMS debian/changelog sondit-kabel.1)
 endforeach()
 add_custom_target(kabel_debian_doku ALL DEPENDS ${kabel_gepackt})
 
-install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.Debian.gz
+install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/sondit-kabel.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks a built Debian package for what an install must bring: the app, the desktop entry that
 # makes it the handler of sondit-kabel:// links, the icon, links to the device tools in /usr/bin,
-# Debian's documents and the dependencies. Stops at the first fault.
+# Debian's documents, the AppStream metadata, the dependencies and the version of this machine's
+# Debian release; then lintian, appstreamcli and desktop-file-validate, which must have nothing to
+# say. Stops at the first fault.
 set -euo pipefail
 deb=${1:?usage: tests/paket/pruefen.sh build/paket/sondit-kabel_VERSION_amd64.deb}
 inhalt=$(dpkg-deb -c "$deb")
@@ -12,7 +14,7 @@ pruefen() { grep -qE "$2" <<<"$1" || { echo "pruefen.sh: $3" >&2; exit 1; }; }
 
 pruefen "$inhalt" '^-rwx.* \./usr/bin/sondit-kabel$' "no executable /usr/bin/sondit-kabel"
 for datei in applications/sondit-kabel.desktop icons/hicolor/scalable/apps/sondit-kabel.svg \
-             doc/sondit-kabel/copyright doc/sondit-kabel/changelog.Debian.gz; do
+             doc/sondit-kabel/copyright doc/sondit-kabel/changelog.gz metainfo/de.sondit.kabel.metainfo.xml; do
   pruefen "$inhalt" "^-.* \./usr/share/$datei\$" "no file /usr/share/$datei"
 done
 # The tools come from libimobiledevice-utils, so the links must reach /usr/bin whatever the build
@@ -27,4 +29,24 @@ pruefen "$desktop" '^Exec=sondit-kabel %[uU]$' "the desktop entry does not pass 
 for paket in libimobiledevice-utils usbmuxd libqt6widgets6; do
   pruefen "$abhaengig" "^$paket\$" "Depends lacks $paket"
 done
-echo "pruefen.sh: $deb is complete"
+# Built here, so for this machine's release.
+version=$(dpkg-deb -f "$deb" Version)
+release=$(. /etc/os-release && echo "$VERSION_ID")
+pruefen "$version" "^[0-9]+(\.[0-9]+)*\+deb$release\$" "version $version lacks the suffix +deb$release of this release"
+
+# Debian's checkers must pass and say nothing: warnings and pedantic notes count as faults. A checker
+# ($2 …) may print only lines matching $1, or empty ones.
+still() {
+  local erlaubt=$1 befund
+  shift
+  befund=$("$@" 2>&1) && ! grep -qvxE -e '' -e "$erlaubt" <<<"$befund" ||
+    { echo "pruefen.sh: $1: $befund" >&2; exit 1; }
+}
+auspacken=$(mktemp -d)
+trap 'rm -rf "$auspacken"' EXIT
+dpkg-deb -x "$deb" "$auspacken"
+still 'running with root privileges is not recommended!' lintian --fail-on error,warning "$deb"
+still '.*Validation was successful\.' appstreamcli validate --no-net --pedantic \
+  "$auspacken/usr/share/metainfo/de.sondit.kabel.metainfo.xml"
+still '' desktop-file-validate "$auspacken/usr/share/applications/sondit-kabel.desktop"
+echo "pruefen.sh: $deb is complete and clean, version suffix +deb$release"
