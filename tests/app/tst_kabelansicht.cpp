@@ -69,6 +69,13 @@ class TestKabelAnsicht : public QObject {
     bool sichtbar(const char* name) const { return kind(name)->isVisibleTo(m_ansicht.get()); }
 
 private Q_SLOTS:
+    // A run for a monospace family proves nothing unless that family is the one drawn.
+    void initTestCase() {
+        QCOMPARE(QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family(),
+                 festbreitenFamilie());
+        QCOMPARE(QFontInfo(QApplication::font()).family(), "DejaVu Sans");
+    }
+
     void init() {
         m_ansicht.reset(); // before the controller it shows
         QSettings().clear();
@@ -133,12 +140,11 @@ private Q_SLOTS:
     void zellen() {
         const Ansicht ansicht = ansichtFuer(mitDaten(Schritt::fertig("An Werkora gesendet.")));
         m_ansicht->darstellen(ansicht);
-        const QString fest = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
         QStringList gezeigt;
         for (const QLabel* wert : kind("raster")->findChildren<QLabel*>("wert")) {
             if (wert->isVisibleTo(m_ansicht.get()))
                 gezeigt << wert->accessibleName() + '=' + wert->text() +
-                               (wert->font().family() == fest ? " mono" : "");
+                               (QFontInfo(wert->font()).family() == festbreitenFamilie() ? " mono" : "");
             QVERIFY(
                 wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // IMEI and serial copied
         }
