@@ -16,20 +16,12 @@ Q_LOGGING_CATEGORY(protokollApp, "kabel.app", QtInfoMsg)
 
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
     : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))) {
-    m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
-    m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
-    m_fenster->setWindowIcon(programmSymbol());
-    m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
     QApplication::setQuitOnLastWindowClosed(false);
-
-    auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
-    connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);
-
     qApp->installEventFilter(this);
 #ifdef Q_OS_MACOS
     // A click on the Dock icon brings the closed window back.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState zustand) {
-        if (zustand == Qt::ApplicationActive && !m_fenster->isVisible())
+        if (zustand == Qt::ApplicationActive && !(m_fenster && m_fenster->isVisible()))
             fensterZeigen();
     });
 #endif
@@ -37,6 +29,16 @@ KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* paren
 
 KabelApp::~KabelApp() {
     qApp->removeEventFilter(this);
+}
+
+void KabelApp::starten(const std::optional<QUrl>& link) {
+    if (link) {
+        qCDebug(protokollApp) << "Link erhalten";
+        m_ablauf->linkOeffnen(*link); // asks Werkora in the next turn
+    }
+    // Queued behind the lookup: building the window takes longer than a nearby Werkora needs to
+    // answer, and the request is on its way meanwhile.
+    QMetaObject::invokeMethod(this, &KabelApp::fensterZeigen, Qt::QueuedConnection);
 }
 
 void KabelApp::linkEmpfangen(const QUrl& link) {
@@ -52,6 +54,14 @@ void KabelApp::bedienen(Einzelinstanz& instanz) {
 }
 
 void KabelApp::fensterZeigen() {
+    if (!m_fenster) {
+        m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
+        m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
+        m_fenster->setWindowIcon(programmSymbol());
+        m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
+        connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);
+    }
     if (m_fenster->isMinimized())
         m_fenster->showNormal();
     else
