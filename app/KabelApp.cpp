@@ -15,7 +15,8 @@ namespace kabel {
 Q_LOGGING_CATEGORY(protokollApp, "kabel.app", QtInfoMsg)
 
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
-    : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))) {
+    : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))),
+      m_symbolBilder(std::async(std::launch::async, programmBilder)) {
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(this);
 #ifdef Q_OS_MACOS
@@ -57,7 +58,7 @@ void KabelApp::fensterZeigen() {
     if (!m_fenster) {
         m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
-        m_fenster->setWindowIcon(programmSymbol());
+        m_fenster->setWindowIcon(programmSymbol(m_symbolBilder.get()));
         m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
         auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
         connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QUrl>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -45,6 +47,7 @@ protected:
 
 private:
     std::unique_ptr<KabelAblauf> m_ablauf;
+    std::future<QList<QImage>> m_symbolBilder; // drawn on another thread meanwhile
     std::unique_ptr<KabelAnsicht> m_fenster;
 };
 

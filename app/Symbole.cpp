@@ -19,7 +19,7 @@ QColor navy() {
     return QColor::fromRgbF(0.06f, 0.09f, 0.16f);
 }
 
-QPainterPath kabelPfad() {
+QPainterPath kabelPfadBauen() {
     QPainterPath pfad;
     // Two contacts, the plug body, its collar and the cable leaving downwards.
     pfad.addRoundedRect(QRectF(8.2, 1.5, 2.6, 4.5), 0.8, 0.8);
@@ -34,6 +34,13 @@ QPainterPath kabelPfad() {
     pfad = pfad.united(kragen);
     pfad.addRoundedRect(QRectF(10.6, 18.0, 2.8, 5.0), 1.2, 1.2);
     return pfad.simplified();
+}
+
+// Uniting and simplifying is most of the cost of drawing the symbol, so once per thread: a path
+// fills caches when drawn and is not to be shared between threads.
+const QPainterPath& kabelPfad() {
+    thread_local const QPainterPath pfad = kabelPfadBauen();
+    return pfad;
 }
 
 void klickenZeichnen(QPainter& maler, const QColor& farbe) {
@@ -151,16 +158,23 @@ void kachelZeichnen(QPainter& maler, const QRectF& rahmen) {
     maler.restore();
 }
 
-QIcon programmSymbol() {
-    QIcon symbol;
+QList<QImage> programmBilder() {
+    QList<QImage> bilder;
     for (const int seite : {16, 32, 64, 128, 256}) {
-        QPixmap bild(seite, seite);
+        QImage bild(seite, seite, QImage::Format_ARGB32_Premultiplied);
         bild.fill(Qt::transparent);
         QPainter maler(&bild);
         kachelZeichnen(maler, QRectF(0, 0, seite, seite));
         maler.end();
-        symbol.addPixmap(bild);
+        bilder << bild;
     }
+    return bilder;
+}
+
+QIcon programmSymbol(const QList<QImage>& bilder) {
+    QIcon symbol;
+    for (const QImage& bild : bilder)
+        symbol.addPixmap(QPixmap::fromImage(bild));
     return symbol;
 }
 

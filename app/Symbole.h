@@ -5,6 +5,7 @@
 #include <QBasicTimer>
 #include <QColor>
 #include <QIcon>
+#include <QImage>
 #include <QWidget>
 
 class QPainter;
@@ -18,8 +19,11 @@ void symbolZeichnen(QPainter& maler, Symbol symbol, const QRectF& rahmen, const 
 // The header's tile: the cable symbol in white on a navy square with smooth corners.
 void kachelZeichnen(QPainter& maler, const QRectF& rahmen);
 
-// The tile as an icon, for the window and the task bar.
-QIcon programmSymbol();
+// The tile at the sizes of the program's icon. Images, not pixmaps, so they can be drawn on any
+// thread while the UI thread does other work.
+QList<QImage> programmBilder();
+// The icon of these images, for the window and the task bar.
+QIcon programmSymbol(const QList<QImage>& bilder);
 
 QColor farbeFuer(Farbrolle rolle, const QPalette& palette);
 
