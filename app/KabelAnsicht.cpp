@@ -59,6 +59,14 @@ QLabel* zeileMitSymbol(QWidget* zeile, QWidget* symbol, int abstand, const QStri
     return text;
 }
 
+// Places the children of `widget` and then theirs, whether or not a size changed.
+void auslegen(QWidget* widget) {
+    if (QLayout* layout = widget->layout())
+        layout->activate();
+    for (QWidget* teil : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        auslegen(teil);
+}
+
 void sekundaer(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, farbeFuer(Farbrolle::sekundaer, QApplication::palette()));
@@ -259,7 +267,10 @@ void KabelAnsicht::hoeheAnpassen() {
     const int hoehe = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(breite)
                                                     : layout()->totalSizeHint().height();
     setFixedSize(breite, hoehe);
-    layout()->activate();
+    // A part whose size comes out as it already was gets no resize event, and its layout, dropped
+    // above, would place a block just shown only in a later turn, at a new widget's default size.
+    // So lay out every level now, outside in.
+    auslegen(this);
 }
 
 void KabelAnsicht::farbenSetzen() {

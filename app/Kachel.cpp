@@ -1,5 +1,6 @@
 #include "Kachel.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -24,18 +25,25 @@ void Kachel::paintEvent(QPaintEvent*) {
     QSvgRenderer(bildDatei()).render(&maler, rect());
 }
 
-QIcon programmSymbol() {
-    // Rendered into pixmaps here, so the icon needs no SVG icon plug-in at run time.
-    QSvgRenderer bild(bildDatei());
-    QIcon symbol;
+QList<QImage> programmBilder() {
+    // Rendered into images here, so the icon needs no SVG icon plug-in at run time.
+    QSvgRenderer svg(bildDatei());
+    QList<QImage> bilder;
     for (const int seite : {16, 32, 64, 128, 256}) {
-        QPixmap pixmap(seite, seite);
-        pixmap.fill(Qt::transparent);
-        QPainter maler(&pixmap);
-        bild.render(&maler);
+        QImage bild(seite, seite, QImage::Format_ARGB32_Premultiplied);
+        bild.fill(Qt::transparent);
+        QPainter maler(&bild);
+        svg.render(&maler);
         maler.end();
-        symbol.addPixmap(pixmap);
+        bilder << bild;
     }
+    return bilder;
+}
+
+QIcon programmSymbol(const QList<QImage>& bilder) {
+    QIcon symbol;
+    for (const QImage& bild : bilder)
+        symbol.addPixmap(QPixmap::fromImage(bild));
     return symbol;
 }
 

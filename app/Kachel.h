@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
+#include <QList>
 #include <QWidget>
 
 namespace kabel {
@@ -16,7 +18,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// The app icon for the window and the task bar.
-QIcon programmSymbol();
+// The app icon's images at the usual sizes; any thread, so they can be drawn while the app starts.
+QList<QImage> programmBilder();
+// The app icon for the window and the task bar, from those images.
+QIcon programmSymbol(const QList<QImage>& bilder);
 
 } // namespace kabel

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -69,13 +68,8 @@ int main(int argc, char* argv[]) {
 
         kabel::KabelApp kabelApp;
         kabelApp.bedienen(instanz);
-        kabelApp.fensterZeigen();
         kabel::beiEndesignalBeenden();
-        // The starting link takes the same way as every later one, once the window exists.
-        if (link)
-            QTimer::singleShot(0, &kabelApp, [&kabelApp, text = *link] {
-                kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode));
-            });
+        kabelApp.starten(link ? std::optional(QUrl(*link, QUrl::TolerantMode)) : std::nullopt);
         status = QApplication::exec();
         // The controller goes first, so its background threads can no longer reach it.
     }
