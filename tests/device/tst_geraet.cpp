@@ -6,7 +6,6 @@
 #include "device/Libimobiledevice.h"
 #include "device/Panicauswahl.h"
 #include "device/Panicdatei.h"
-#include "device/Plistleser.h"
 
 #include <QRandomGenerator>
 #include <unicode/brkiter.h>
@@ -57,12 +56,6 @@ class TestGeraet : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // libplist copies a shared object at each reference: 217 bytes, 31 levels deep, would grow into
-    // 2^32 nodes. Refused for their size alone, before libplist is ever asked.
-    void geteilteObjekte() {
-        QVERIFY(!flachGenug(feld("@akku-zwei-hoch-31.plist", QDir(QFINDTESTDATA("daten"))), 64));
-    }
-
     void panicText_data() {
         tabelle(QFINDTESTDATA("daten/paniktexte.txt"), {"inhalt", "hoechstens", "text"});
     }
@@ -127,9 +120,6 @@ private Q_SLOTS:
                                 " ioregentry AppleSmartBattery",
                          tief =
                              QByteArray("<array>").repeated(60'000) + QByteArray("</array>").repeated(60'000);
-        QTest::newRow("battery answer floods: killed")
-            << akku << QByteArray("0") << QByteArray(antwortHoechstens + 1, '<')
-            << QByteArray("Fehler: Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.");
         QTest::newRow("XML, 60,000 levels deep")
             << akku << QByteArray("0")
             << "<plist><dict><key>IORegistry</key><dict><key>x</key>" + tief + "</dict></dict></plist>"

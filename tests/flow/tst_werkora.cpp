@@ -6,7 +6,6 @@
 #include "flow/Lesung.h"
 #include "flow/Linkpruefung.h"
 #include "flow/Werkoraantwort.h"
-#include "flow/Werkoraclient.h"
 
 #include <QUrlQuery>
 
@@ -33,14 +32,11 @@ QString lesen(const QByteArray& was, const QByteArray& eingabe) {
     for (const QByteArray& modus : teile.value(2).split(','))
         if (modi.contains(modus))
             usb.append(Usbmodus(modi.indexOf(modus)));
-    const auto netz =
-        QNetworkReply::NetworkError(QMetaEnum::fromType<QNetworkReply::NetworkError>().keyToValue(eingabe));
     const std::optional<QString> text =
-        was == "werkstatt" ? werkstattAusAntwort(eingabe)
-        : was == "grund"   ? ablehnungsgrund(eingabe)
-        : was == "netz"    ? netzwerkFehlertext(netz)
-        : was == "kopieren"
-            ? kopierHinweis({teile[0].toInt(), teile[1].toLongLong(), std::chrono::milliseconds(teile[2].toInt())})
+        was == "werkstatt"  ? werkstattAusAntwort(eingabe)
+        : was == "grund"    ? ablehnungsgrund(eingabe)
+        : was == "kopieren" ? kopierHinweis({teile[0].toInt(), teile[1].toLongLong(),
+                                             std::chrono::milliseconds(teile[2].toInt())})
         : was == "vertrauen"
             ? hinweisOhneVertrauen(
                   ergebnis(Kopplung{Kopplung::Stand(staende.indexOf(teile[0])), teile.value(1).toInt()}),
