@@ -106,6 +106,11 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     case Schritt::Fall::liest:
         ansicht.fortschritt = QStringLiteral("Lese Gerätedaten, Akku und Panic-Logs …");
         ansicht.reihenfolge = {Baustein::fortschritt};
+        if (zustand.hinweis) { // how far the copy of the crash reports has got
+            ansicht.hinweis = zustand.hinweis;
+            ansicht.reihenfolge.append(Baustein::hinweis);
+            ansicht.abstand = 14;
+        }
         break;
     case Schritt::Fall::sendet:
         ansicht.fortschritt = QStringLiteral("Sende an Werkora …");

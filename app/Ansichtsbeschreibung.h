@@ -31,7 +31,7 @@ struct Zustand {
 // The controller's current values, read through its getters.
 Zustand zustandVon(const KabelAblauf& ablauf);
 
-enum class Symbol { kabel, klicken, warnung, erledigt };
+enum class Symbol { klicken, warnung, erledigt };
 enum class Farbrolle { sekundaer, orange, gruen };
 
 struct Meldung {
@@ -55,7 +55,7 @@ struct Ansicht {
     QString untertitel;
     std::optional<Meldung> meldung;
     std::optional<QString> fortschritt;
-    std::optional<QString> hinweis; // under the progress row while waiting
+    std::optional<QString> hinweis; // under the progress row while waiting or reading
     QList<Rasterzeile> raster;      // empty: no grid and no space for it
     bool optionAn = true;           // the stored option, shown by the toggle
     QList<Baustein> reihenfolge;

@@ -7,6 +7,11 @@
 #include <QTimer>
 
 #ifdef Q_OS_UNIX
+#include <QDeadlineTimer>
+#include <QThread>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -21,6 +26,39 @@ constexpr qint64 hoechstLaenge = 64 * 1024;
 
 const QByteArray linkPraefix = QByteArrayLiteral("link ");
 const QByteArray zeigenZeile = QByteArrayLiteral("zeigen");
+
+#ifdef Q_OS_UNIX
+// The kernel's lock on a file beside the socket, held while the descriptor is open and dropped
+// when the process ends however it ends. QLockFile syncs its file to disk on every start, which
+// costs milliseconds on a disk before the first request can go out. The file stays in place:
+// removing a file others may be waiting on would let two of them lock two different files.
+class Sperre {
+public:
+    explicit Sperre(const QString& pfad)
+        : m_datei(::open(QFile::encodeName(pfad).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {}
+    ~Sperre() {
+        if (m_datei >= 0)
+            ::close(m_datei);
+    }
+    Sperre(const Sperre&) = delete;
+    Sperre& operator=(const Sperre&) = delete;
+
+    bool tryLock(int ms) {
+        QDeadlineTimer frist(ms);
+        while (m_datei >= 0 && ::flock(m_datei, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || frist.hasExpired())
+                return false;
+            QThread::msleep(5);
+        }
+        return m_datei >= 0;
+    }
+
+private:
+    int m_datei;
+};
+#else
+using Sperre = QLockFile;
+#endif
 
 } // namespace
 
@@ -69,7 +107,7 @@ bool Einzelinstanz::starten() {
     // started at the same moment could otherwise both find the name free and both listen (with
     // user-only access Qt moves the new socket into place over the other's). The loser waits
     // here, then finds the winner answering.
-    QLockFile sperre(m_name + u".lock");
+    Sperre sperre(m_name + u".lock");
     if (!sperre.tryLock(antwortMs))
         return false;
     QLocalSocket probe;

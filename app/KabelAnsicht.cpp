@@ -1,6 +1,8 @@
 #include "KabelAnsicht.h"
 
 #include "Einzeiler.h"
+#include "Kachel.h"
+#include "Spinner.h"
 #include "Symbole.h"
 #include "flow/KabelAblauf.h"
 
@@ -55,6 +57,14 @@ QLabel* zeileMitSymbol(QWidget* zeile, QWidget* symbol, int abstand, const QStri
     text->setObjectName(textName);
     layout->addWidget(text, 1);
     return text;
+}
+
+// Places the children of `widget` and then theirs, whether or not a size changed.
+void auslegen(QWidget* widget) {
+    if (QLayout* layout = widget->layout())
+        layout->activate();
+    for (QWidget* teil : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        auslegen(teil);
 }
 
 void sekundaer(QWidget* widget) {
@@ -157,8 +167,9 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
 
     connect(m_kopplung, &QCheckBox::toggled, this, [this](bool an) { m_ablauf.setKopplungEntfernen(an); });
     connect(m_erneut, &QPushButton::clicked, this, [this] { m_ablauf.sucheStarten(); });
-    // The controller announces a change before it stores the value; read once the turn is over.
-    connect(&m_ablauf, &KabelAblauf::wirdGeaendert, this, &KabelAnsicht::vormerken);
+    // A change often comes with others in the same turn (a new link writes seven properties), so
+    // the window is drawn once the turn is over.
+    connect(&m_ablauf, &KabelAblauf::geaendert, this, &KabelAnsicht::vormerken);
 
     darstellen(ansichtFuer(zustandVon(m_ablauf)));
 }
@@ -256,7 +267,10 @@ void KabelAnsicht::hoeheAnpassen() {
     const int hoehe = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(breite)
                                                     : layout()->totalSizeHint().height();
     setFixedSize(breite, hoehe);
-    layout()->activate();
+    // A part whose size comes out as it already was gets no resize event, and its layout, dropped
+    // above, would place a block just shown only in a later turn, at a new widget's default size.
+    // So lay out every level now, outside in.
+    auslegen(this);
 }
 
 void KabelAnsicht::farbenSetzen() {

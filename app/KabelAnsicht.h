@@ -18,7 +18,7 @@ class KabelAblauf;
 class Spinner;
 class SymbolBild;
 
-// The window's content. Keeps no state of its own: after every change the controller announces it
+// The window's content. Keeps no state of its own: after the changes the controller reports in a turn it
 // draws the controller's values anew. It writes only the stored option and calls only retry.
 class KabelAnsicht : public QWidget {
     Q_OBJECT
@@ -65,7 +65,6 @@ private:
     QPushButton* m_erneut;
 
     QList<Baustein> m_reihenfolge;
-    std::optional<Meldung> m_letzteMeldung;
 };
 
 } // namespace kabel

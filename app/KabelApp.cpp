@@ -2,8 +2,8 @@
 
 #include "Einzelinstanz.h"
 #include "KabelAnsicht.h"
-#include "Protokoll.h"
-#include "Symbole.h"
+#include "Kachel.h"
+#include "Logkategorie.h"
 #include "flow/KabelAblauf.h"
 
 #include <QApplication>
@@ -12,24 +12,19 @@
 
 namespace kabel {
 
-Q_LOGGING_CATEGORY(protokollApp, "kabel.app", QtInfoMsg)
+Q_LOGGING_CATEGORY(logApp, "kabel.app", QtInfoMsg)
 
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
-    : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))) {
-    m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
-    m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
-    m_fenster->setWindowIcon(programmSymbol());
-    m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
+    : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))),
+      m_symbolBilder(std::async(std::launch::async, programmBilder)) {
     QApplication::setQuitOnLastWindowClosed(false);
-
-    auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
-    connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);
-
+    // A phone found while the window is closed: the window comes up before the phone is read.
+    connect(m_ablauf.get(), &KabelAblauf::lesenBeginnt, this, &KabelApp::fensterZeigen);
     qApp->installEventFilter(this);
 #ifdef Q_OS_MACOS
     // A click on the Dock icon brings the closed window back.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState zustand) {
-        if (zustand == Qt::ApplicationActive && !m_fenster->isVisible())
+        if (zustand == Qt::ApplicationActive && !(m_fenster && m_fenster->isVisible()))
             fensterZeigen();
     });
 #endif
@@ -39,8 +34,18 @@ KabelApp::~KabelApp() {
     qApp->removeEventFilter(this);
 }
 
+void KabelApp::starten(const std::optional<QUrl>& link) {
+    if (link) {
+        qCDebug(logApp) << "Link erhalten";
+        m_ablauf->linkOeffnen(*link); // asks Werkora in the next turn
+    }
+    // Queued behind the lookup: building the window takes longer than a nearby Werkora needs to
+    // answer, and the request is on its way meanwhile.
+    QMetaObject::invokeMethod(this, &KabelApp::fensterZeigen, Qt::QueuedConnection);
+}
+
 void KabelApp::linkEmpfangen(const QUrl& link) {
-    qCDebug(protokollApp) << "Link erhalten";
+    qCDebug(logApp) << "Link erhalten";
     m_ablauf->linkOeffnen(link);
     fensterZeigen();
 }
@@ -52,6 +57,14 @@ void KabelApp::bedienen(Einzelinstanz& instanz) {
 }
 
 void KabelApp::fensterZeigen() {
+    if (!m_fenster) {
+        m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
+        m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
+        m_fenster->setWindowIcon(programmSymbol(m_symbolBilder.get()));
+        m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
+        connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);
+    }
     if (m_fenster->isMinimized())
         m_fenster->showNormal();
     else

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QUrl>
+#include <future>
 #include <memory>
+#include <optional>
 
 namespace kabel {
 
@@ -12,10 +15,11 @@ class KabelAblauf;
 class KabelAnsicht;
 
 // The application: owns the one controller and the one window for the life of the process and
-// hands every delivered link to the controller.
+// hands every delivered link to the controller. The window is built when it is first shown.
 //
 // Closing the window only hides it: the controller, with a check that may still be waiting for
-// the phone, lives on, and the next link (or starting the app again) shows the window again.
+// the phone, lives on, and the next link (or starting the app again) shows the window again, as
+// does a phone about to be read.
 // The process ends with the quit key (Ctrl+Q, ⌘Q on the Mac) or with the desktop session.
 class KabelApp : public QObject {
     Q_OBJECT
@@ -26,13 +30,18 @@ public:
     ~KabelApp() override;
 
     KabelAblauf& ablauf() { return *m_ablauf; }
-    KabelAnsicht& fenster() { return *m_fenster; }
+    // The window; none until it is first shown.
+    KabelAnsicht* fenster() { return m_fenster.get(); }
 
+    // The start, with the link the app was started with if any: its lookup goes out first, then
+    // the window is built and shown while Werkora answers.
+    void starten(const std::optional<QUrl>& link);
     // A link from the desktop: to the controller, then the window to the front.
     void linkEmpfangen(const QUrl& link);
     // Takes the links and show requests that later processes hand over.
     void bedienen(Einzelinstanz& instanz);
-    // Shows the window, also after it was closed or minimised, and brings it to the front.
+    // Shows the window (built on the first call), also after it was closed or minimised, and
+    // brings it to the front.
     void fensterZeigen();
 
 protected:
@@ -41,6 +50,7 @@ protected:
 
 private:
     std::unique_ptr<KabelAblauf> m_ablauf;
+    std::future<QList<QImage>> m_symbolBilder; // drawn on another thread meanwhile
     std::unique_ptr<KabelAnsicht> m_fenster;
 };
 

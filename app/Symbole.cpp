@@ -3,9 +3,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
-#include <QPixmap>
-#include <QTimerEvent>
-#include <cmath>
 
 namespace kabel {
 
@@ -13,28 +10,6 @@ namespace {
 
 // Every symbol is designed on a 24 × 24 grid.
 constexpr qreal raster = 24.0;
-constexpr int speichen = 12;
-
-QColor navy() {
-    return QColor::fromRgbF(0.06f, 0.09f, 0.16f);
-}
-
-QPainterPath kabelPfad() {
-    QPainterPath pfad;
-    // Two contacts, the plug body, its collar and the cable leaving downwards.
-    pfad.addRoundedRect(QRectF(8.2, 1.5, 2.6, 4.5), 0.8, 0.8);
-    pfad.addRoundedRect(QRectF(13.2, 1.5, 2.6, 4.5), 0.8, 0.8);
-    pfad.addRoundedRect(QRectF(5.5, 6.5, 13.0, 9.0), 2.2, 2.2);
-    QPainterPath kragen;
-    kragen.moveTo(8.0, 15.0);
-    kragen.lineTo(16.0, 15.0);
-    kragen.lineTo(14.6, 18.5);
-    kragen.lineTo(9.4, 18.5);
-    kragen.closeSubpath();
-    pfad = pfad.united(kragen);
-    pfad.addRoundedRect(QRectF(10.6, 18.0, 2.8, 5.0), 1.2, 1.2);
-    return pfad.simplified();
-}
 
 void klickenZeichnen(QPainter& maler, const QColor& farbe) {
     // An arrow cursor with its tip at (10, 9) and short rays where it clicks.
@@ -93,37 +68,13 @@ void erledigtZeichnen(QPainter& maler, const QColor& farbe) {
     maler.drawPath(scheibe.subtracted(stift.createStroke(haken)));
 }
 
-// A rounded square whose corners blend into the sides instead of starting abruptly.
-QPainterPath glatteEcken(const QRectF& r, qreal radius) {
-    const qreal a = std::min(radius * 1.28, std::min(r.width(), r.height()) / 2.0);
-    const qreal k = a * 0.36; // control points lie closer to the corner than a circular arc's
-    QPainterPath pfad;
-    pfad.moveTo(r.left() + a, r.top());
-    pfad.lineTo(r.right() - a, r.top());
-    pfad.cubicTo(r.right() - k, r.top(), r.right(), r.top() + k, r.right(), r.top() + a);
-    pfad.lineTo(r.right(), r.bottom() - a);
-    pfad.cubicTo(r.right(), r.bottom() - k, r.right() - k, r.bottom(), r.right() - a, r.bottom());
-    pfad.lineTo(r.left() + a, r.bottom());
-    pfad.cubicTo(r.left() + k, r.bottom(), r.left(), r.bottom() - k, r.left(), r.bottom() - a);
-    pfad.lineTo(r.left(), r.top() + a);
-    pfad.cubicTo(r.left(), r.top() + k, r.left() + k, r.top(), r.left() + a, r.top());
-    pfad.closeSubpath();
-    return pfad;
-}
-
-} // namespace
-
+// Drawn as paths so they stay sharp at every pixel ratio and need no image plug-in.
 void symbolZeichnen(QPainter& maler, Symbol symbol, const QRectF& rahmen, const QColor& farbe) {
     maler.save();
     maler.setRenderHint(QPainter::Antialiasing);
     maler.translate(rahmen.topLeft());
     maler.scale(rahmen.width() / raster, rahmen.height() / raster);
     switch (symbol) {
-    case Symbol::kabel:
-        maler.setPen(Qt::NoPen);
-        maler.setBrush(farbe);
-        maler.drawPath(kabelPfad());
-        break;
     case Symbol::klicken:
         klickenZeichnen(maler, farbe);
         break;
@@ -137,32 +88,7 @@ void symbolZeichnen(QPainter& maler, Symbol symbol, const QRectF& rahmen, const 
     maler.restore();
 }
 
-void kachelZeichnen(QPainter& maler, const QRectF& rahmen) {
-    maler.save();
-    maler.setRenderHint(QPainter::Antialiasing);
-    maler.setPen(Qt::NoPen);
-    maler.setBrush(navy());
-    const qreal massstab = rahmen.width() / 38.0;
-    maler.drawPath(glatteEcken(rahmen, 10.0 * massstab));
-    // An 18-point symbol fills about a 20-point square.
-    const qreal seite = 20.0 * massstab;
-    symbolZeichnen(maler, Symbol::kabel,
-                   QRectF(rahmen.center() - QPointF(seite, seite) / 2.0, QSizeF(seite, seite)), Qt::white);
-    maler.restore();
-}
-
-QIcon programmSymbol() {
-    QIcon symbol;
-    for (const int seite : {16, 32, 64, 128, 256}) {
-        QPixmap bild(seite, seite);
-        bild.fill(Qt::transparent);
-        QPainter maler(&bild);
-        kachelZeichnen(maler, QRectF(0, 0, seite, seite));
-        maler.end();
-        symbol.addPixmap(bild);
-    }
-    return symbol;
-}
+} // namespace
 
 QColor farbeFuer(Farbrolle rolle, const QPalette& palette) {
     switch (rolle) {
@@ -193,51 +119,6 @@ void SymbolBild::setSymbol(Symbol symbol, const QColor& farbe) {
 void SymbolBild::paintEvent(QPaintEvent*) {
     QPainter maler(this);
     symbolZeichnen(maler, m_symbol, rect(), m_farbe);
-}
-
-Kachel::Kachel(QWidget* parent) : QWidget(parent) {
-    setFixedSize(38, 38);
-}
-
-void Kachel::paintEvent(QPaintEvent*) {
-    QPainter maler(this);
-    kachelZeichnen(maler, rect());
-}
-
-Spinner::Spinner(QWidget* parent) : QWidget(parent) {
-    setFixedSize(16, 16);
-}
-
-void Spinner::paintEvent(QPaintEvent*) {
-    QPainter maler(this);
-    maler.setRenderHint(QPainter::Antialiasing);
-    maler.translate(QRectF(rect()).center());
-    const qreal radius = width() / 2.0;
-    QColor farbe = palette().color(QPalette::WindowText);
-    for (int i = 0; i < speichen; ++i) {
-        // The leading spoke is darkest; the ones behind it fade out.
-        const int abstand = (m_phase - i + speichen) % speichen;
-        farbe.setAlphaF(float(0.9 - 0.7 * abstand / (speichen - 1)));
-        maler.setPen(QPen(farbe, radius * 0.2, Qt::SolidLine, Qt::RoundCap));
-        const qreal winkel = 2.0 * M_PI * i / speichen;
-        const QPointF richtung(std::sin(winkel), -std::cos(winkel));
-        maler.drawLine(richtung * radius * 0.45, richtung * radius * 0.88);
-    }
-}
-
-void Spinner::showEvent(QShowEvent*) {
-    m_takt.start(1000 / speichen, this);
-}
-
-void Spinner::hideEvent(QHideEvent*) {
-    m_takt.stop();
-}
-
-void Spinner::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != m_takt.timerId())
-        return QWidget::timerEvent(event);
-    m_phase = (m_phase + 1) % speichen;
-    update();
 }
 
 } // namespace kabel

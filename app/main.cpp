@@ -1,6 +1,6 @@
 #include "Einzelinstanz.h"
 #include "KabelApp.h"
-#include "Protokoll.h"
+#include "Logkategorie.h"
 #include "Signale.h"
 #include "device/Arbeitsverzeichnis.h"
 #include "device/Prozesslaeufer.h"
@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +51,7 @@ int main(int argc, char* argv[]) {
     {
         kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
         if (instanz.weitergeben(link)) {
-            qCDebug(kabel::protokollApp) << "an die laufende Instanz übergeben";
+            qCDebug(kabel::logApp) << "an die laufende Instanz übergeben";
             return 0;
         }
         // Two processes started at once: the loser of the race hands over to the winner.
@@ -63,19 +62,14 @@ int main(int argc, char* argv[]) {
             keinServer();
             return 1;
         }
-        qCDebug(kabel::protokollApp) << "gestartet, Version" << kabel::konfiguration::programmVersion;
+        qCDebug(kabel::logApp) << "gestartet, Version" << kabel::konfiguration::programmVersion;
         // Only now, as the one instance: another one's live copy must not be taken for a leftover.
         kabel::alteArbeitsverzeichnisseEntfernen();
 
         kabel::KabelApp kabelApp;
         kabelApp.bedienen(instanz);
-        kabelApp.fensterZeigen();
         kabel::beiEndesignalBeenden();
-        // The starting link takes the same way as every later one, once the window exists.
-        if (link)
-            QTimer::singleShot(0, &kabelApp, [&kabelApp, text = *link] {
-                kabelApp.linkEmpfangen(QUrl(text, QUrl::TolerantMode));
-            });
+        kabelApp.starten(link ? std::optional(QUrl(*link, QUrl::TolerantMode)) : std::nullopt);
         status = QApplication::exec();
         // The controller goes first, so its background threads can no longer reach it.
     }

@@ -40,7 +40,7 @@ void messen(const char* name, const Buehne& buehne) {
         letzter = jetzt;
     });
     QEventLoop schleife;
-    QObject::connect(&ablauf, &KabelAblauf::wirdGeaendert, [&] {
+    QObject::connect(&ablauf, &KabelAblauf::geaendert, [&] {
         QTimer::singleShot(0, [&] {
             if (ablauf.schritt().fall() == Schritt::Fall::fertig ||
                 ablauf.schritt().fall() == Schritt::Fall::fehler)

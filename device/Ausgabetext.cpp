@@ -6,8 +6,8 @@
 namespace kabel {
 
 QString ausgabeText(QByteArrayView ausgabe) {
-    // ICU replaces each malformed sequence (its maximal subpart) by one U+FFFD; Qt's decoder would
-    // put one per byte, so a truncated "\xE2\x82" would become two.
+    // ICU replaces each malformed sequence (its maximal subpart) by one U+FFFD. QString::fromUtf8
+    // puts one per byte, so a truncated "\xE2\x82" would become two, and drops a leading U+FEFF.
     if (ausgabe.isEmpty() || ausgabe.size() > std::numeric_limits<int32_t>::max())
         return QString::fromUtf8(ausgabe).trimmed();
     QString text(ausgabe.size(), Qt::Uninitialized);

@@ -9,6 +9,7 @@
 #include "Panicdatei.h"
 #include "Prozesslaeufer.h"
 #include "Ressourcen.h"
+#include "Trennung.h"
 
 #include <QDir>
 
@@ -19,6 +20,15 @@ namespace {
 const QString idevicepair = QStringLiteral("idevicepair");
 const QString ideviceinfo = QStringLiteral("ideviceinfo");
 const QString idevicecrashreport = QStringLiteral("idevicecrashreport");
+
+// What ends a reading at once, whatever its tool printed: the phone gone, or the tool killed.
+std::optional<Fehler> leseAbbruch(const Ergebnis<Werkzeugergebnis>& lauf) {
+    if (!lauf && std::holds_alternative<Abgebrochen>(lauf.error()))
+        return iPhoneAntwortetNicht();
+    if (lauf && geraetGetrennt(*lauf))
+        return iPhoneGetrennt();
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -51,21 +61,21 @@ Ergebnis<QStringList> Libimobiledevice::geraete() const {
                                : ZugriffFehler::usbDienstFehlt());
 }
 
-Kopplung Libimobiledevice::istGekoppelt(const QString& udid) const {
+Ergebnis<Kopplung> Libimobiledevice::istGekoppelt(const QString& udid) const {
     // With no pair record on this computer, "validate" itself brings up the trust dialog.
     const auto lauf =
         m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")});
-    return lauf ? kopplungLaut(*lauf) : Kopplung::ausstehend;
+    if (!lauf)
+        return std::unexpected(lauf.error());
+    return kopplungLaut(*lauf);
 }
 
-Ergebnis<void> Libimobiledevice::koppeln(const QString& udid) const {
+Ergebnis<Kopplung> Libimobiledevice::koppeln(const QString& udid) const {
     const auto lauf =
         m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("pair")});
     if (!lauf)
         return std::unexpected(lauf.error());
-    if (lauf->status != 0)
-        return std::unexpected(ZugriffFehler::nichtGekoppelt());
-    return {};
+    return kopplungLaut(*lauf);
 }
 
 bool Libimobiledevice::entkoppeln(const QString& udid) const {
@@ -74,48 +84,73 @@ bool Libimobiledevice::entkoppeln(const QString& udid) const {
     return lauf && lauf->status == 0;
 }
 
-std::optional<QString> Libimobiledevice::infoWert(const QString& schluessel, const QString& udid) const {
+Ergebnis<std::optional<QString>> Libimobiledevice::infoWert(const QString& schluessel,
+                                                            const QString& udid) const {
     const auto lauf =
         m_laeufer->ausfuehren(ideviceinfo, {QStringLiteral("-u"), udid, QStringLiteral("-k"), schluessel});
+    if (const auto fehler = leseAbbruch(lauf))
+        return std::unexpected(*fehler);
     return lauf ? infoWertAusAntwort(*lauf) : std::nullopt;
 }
 
 Ergebnis<Geraetedaten> Libimobiledevice::geraetedatenLesen(const QString& udid) const {
-    std::optional<QString> produkt = infoWert(QStringLiteral("ProductType"), udid);
+    const auto produkt = infoWert(QStringLiteral("ProductType"), udid);
     if (!produkt)
+        return std::unexpected(produkt.error());
+    if (!*produkt)
         return std::unexpected(iPhoneAntwortetNicht());
     Geraetedaten daten;
-    daten.produkt = std::move(*produkt);
-    daten.ios = infoWert(QStringLiteral("ProductVersion"), udid);
-    daten.seriennummer = infoWert(QStringLiteral("SerialNumber"), udid);
-    daten.imei = infoWert(QStringLiteral("InternationalMobileEquipmentIdentity"), udid);
-    daten.imei2 = infoWert(QStringLiteral("InternationalMobileEquipmentIdentity2"), udid);
-    daten.aktivierung = infoWert(QStringLiteral("ActivationState"), udid);
+    daten.produkt = std::move(**produkt);
+    for (auto [schluessel, feld] : {std::pair{"ProductVersion", &Geraetedaten::ios},
+                                    {"SerialNumber", &Geraetedaten::seriennummer},
+                                    {"InternationalMobileEquipmentIdentity", &Geraetedaten::imei},
+                                    {"InternationalMobileEquipmentIdentity2", &Geraetedaten::imei2},
+                                    {"ActivationState", &Geraetedaten::aktivierung}}) {
+        auto wert = infoWert(QString::fromLatin1(schluessel), udid);
+        if (!wert)
+            return std::unexpected(wert.error());
+        daten.*feld = std::move(*wert);
+    }
     return daten;
 }
 
-std::optional<Akkudaten> Libimobiledevice::akkudatenLesen(const QString& udid) const {
+Ergebnis<std::optional<Akkudaten>> Libimobiledevice::akkudatenLesen(const QString& udid) const {
     const auto lauf = m_laeufer->ausfuehren(
         QStringLiteral("idevicediagnostics"),
         {QStringLiteral("-u"), udid, QStringLiteral("ioregentry"), QStringLiteral("AppleSmartBattery")});
+    if (const auto fehler = leseAbbruch(lauf))
+        return std::unexpected(*fehler);
+    // Anything else, "ERROR: Could not start diagnostics service!" before the first unlock
+    // included, is a phone without battery figures to give.
     return lauf ? akkudatenAusAntwort(*lauf) : std::nullopt;
 }
 
-Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid) const {
+Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid,
+                                                           const Kopiermeldung& melden) const {
     const Arbeitsverzeichnis verzeichnis;
-    // The copy prints a line per file, so a long copy stays alive; its output is never an answer.
+    const Kopie kopie{verzeichnis.pfad(), melden};
     auto lauf = m_laeufer->ausfuehren(idevicecrashreport,
                                       {QStringLiteral("-u"), udid, QStringLiteral("-k"), QStringLiteral("-f"),
                                        QStringLiteral("panic"), verzeichnis.pfad()},
-                                      Ausgabe::fortschritt);
+                                      kopie);
     // The 1.3.0 tool (Debian 12) has no -f: it takes "-f" for the directory, prints its usage and
     // exits 0 without copying anything. Then fetch every report without the filter; only the
     // panic files below are ever opened. "-k" always stays: the reports remain on the phone.
-    if (lauf && lauf->ausgabe.startsWith("Usage:") && verzeichnis.eintraege().isEmpty())
+    if (lauf && lauf->status == 0 && lauf->ausgabe.startsWith("Usage:") && verzeichnis.eintraege().isEmpty())
         lauf = m_laeufer->ausfuehren(idevicecrashreport,
                                      {QStringLiteral("-u"), udid, QStringLiteral("-k"), verzeichnis.pfad()},
-                                     Ausgabe::fortschritt);
-    if (!lauf && std::holds_alternative<Abgebrochen>(lauf.error()))
+                                     kopie);
+    if (!lauf)
+        return std::unexpected(std::holds_alternative<ZugriffFehler>(lauf.error())
+                                   ? std::get<ZugriffFehler>(lauf.error())
+                                   : iPhoneAntwortetNicht());
+    if (geraetGetrennt(*lauf))
+        return std::unexpected(iPhoneGetrennt());
+    // A copy that ended with an error, or skipped a file it could not copy whole (the cut file
+    // stays behind and would be sent as a whole report), or still did not understand its
+    // arguments, is not a complete list.
+    if (lauf->status != 0 || lauf->fehlerausgabe.contains("File size mismatch") ||
+        lauf->ausgabe.startsWith("Usage:"))
         return std::unexpected(iPhoneAntwortetNicht());
 
     QList<PanicLog> logs;

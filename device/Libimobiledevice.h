@@ -24,15 +24,16 @@ public:
     static QStringList werkzeugVerzeichnisse();
 
     Ergebnis<QStringList> geraete() const override;
-    Kopplung istGekoppelt(const QString& udid) const override;
-    Ergebnis<void> koppeln(const QString& udid) const override;
+    Ergebnis<Kopplung> istGekoppelt(const QString& udid) const override;
+    Ergebnis<Kopplung> koppeln(const QString& udid) const override;
     bool entkoppeln(const QString& udid) const override;
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override;
-    std::optional<Akkudaten> akkudatenLesen(const QString& udid) const override;
-    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid) const override;
+    Ergebnis<std::optional<Akkudaten>> akkudatenLesen(const QString& udid) const override;
+    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid,
+                                             const Kopiermeldung& melden = {}) const override;
 
 private:
-    std::optional<QString> infoWert(const QString& schluessel, const QString& udid) const;
+    Ergebnis<std::optional<QString>> infoWert(const QString& schluessel, const QString& udid) const;
 
     std::shared_ptr<const Werkzeuglaeufer> m_laeufer;
 };

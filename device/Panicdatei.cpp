@@ -5,22 +5,11 @@
 #include <limits>
 #include <memory>
 #include <unicode/ubrk.h>
-#include <unicode/ustring.h>
 #include <unicode/utext.h>
 
 namespace kabel {
 
 namespace {
-
-bool istGueltigesUtf8(QByteArrayView text) {
-    // Preflighting without a substitute: ICU reports the first malformed sequence, a truncated
-    // one at the end included, and allocates nothing.
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t laenge = 0;
-    u_strFromUTF8WithSub(nullptr, 0, &laenge, text.data(), static_cast<int32_t>(text.size()), U_SENTINEL,
-                         nullptr, &status);
-    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
-}
 
 // Byte length of the first `hoechstens` grapheme clusters of valid UTF-8.
 std::size_t graphemePraefix(QByteArrayView text, std::size_t hoechstens) {
@@ -48,8 +37,9 @@ std::size_t graphemePraefix(QByteArrayView text, std::size_t hoechstens) {
 } // namespace
 
 std::optional<std::string> panicText(QByteArrayView inhalt, std::size_t hoechstens) {
-    // ICU counts in 32 bits; no panic report comes near 2 GB.
-    if (inhalt.size() > std::numeric_limits<int32_t>::max() || !istGueltigesUtf8(inhalt))
+    // Qt's check is strict (no overlong, surrogate or truncated sequence) and skips ASCII fast.
+    // ICU's break iterator counts in 32 bits; no panic report comes near 2 GB.
+    if (inhalt.size() > std::numeric_limits<int32_t>::max() || !inhalt.isValidUtf8())
         return std::nullopt;
     return std::string(inhalt.data(), graphemePraefix(inhalt, hoechstens));
 }

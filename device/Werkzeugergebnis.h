@@ -4,10 +4,14 @@
 
 namespace kabel {
 
-// Exit status and everything a tool wrote to its standard output. Standard error is never kept.
+inline constexpr qsizetype fehlerausgabeBehalten = 1 << 16;
+
+// Exit status, everything a tool wrote to its standard output, and the start of what it wrote to
+// standard error (its first `fehlerausgabeBehalten` bytes; the rest is read and dropped).
 struct Werkzeugergebnis {
     qint32 status = 0;
     QByteArray ausgabe;
+    QByteArray fehlerausgabe;
 };
 
 } // namespace kabel

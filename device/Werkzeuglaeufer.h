@@ -1,20 +1,29 @@
 #pragma once
 
+#include "Kopierstand.h"
 #include "Werkzeugergebnis.h"
 #include "ZugriffFehler.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kabel {
 
-// What a run's standard output is: an answer the caller reads (real ones are a few kilobytes; a
-// tool writing more than `antwortHoechstens` is killed), or progress lines that only keep the run
-// alive and of which the first `fortschrittBehalten` bytes are kept.
-enum class Ausgabe { antwort, fortschritt };
+// A tool's standard output is an answer the caller reads (real ones are a few kilobytes; a tool
+// writing more than `antwortHoechstens` is killed), unless the tool copies into a directory: then
+// it is progress, of which the first `fortschrittBehalten` bytes are kept.
 inline constexpr qsizetype antwortHoechstens = 1 << 20;
 inline constexpr qsizetype fortschrittBehalten = 1 << 16;
+
+// A run that copies into `verzeichnis`. The copy tool writes its lines through a block-buffered
+// stream, so its stdout can stay silent for minutes while files arrive: it counts as alive while
+// the directory grows too. `melden`, if set, hears about once a second what has arrived.
+struct Kopie {
+    QString verzeichnis;
+    Kopiermeldung melden;
+};
 
 // Runs the libimobiledevice command-line tools: the one place where device access meets the
 // system. Libimobiledevice takes it through its constructor; the process runner is the real one.
@@ -24,11 +33,12 @@ public:
 
     // Runs tool `name` with `argumente` and waits until it has ended. Fails with `werkzeugFehlt`
     // when the tool is not found, with StartFehler when it cannot be started, and with
-    // Abgebrochen when it had to be killed: silent on stdout for too long (the tools' own receive
-    // timeout is 30 s), or an answer beyond its limit. A non-zero exit status is a result, not a
-    // failure. Blocks the calling thread; safe from any thread.
+    // Abgebrochen when it had to be killed: silent for too long (the tools' own receive timeout is
+    // 30 s; alive means stdout grows, or for a copy its directory), an answer beyond its limit, or
+    // the work it runs for ended (see Abbruch; then it is not even started). A non-zero exit
+    // status is a result, not a failure. Blocks the calling thread; safe from any thread.
     virtual Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
-                                                  Ausgabe art = Ausgabe::antwort) const = 0;
+                                                  const std::optional<Kopie>& kopie = std::nullopt) const = 0;
 
     // Whether a program of the system (usbmuxd) is installed where such programs live.
     virtual bool vorhanden(const QString& programm) const = 0;

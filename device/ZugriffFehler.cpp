@@ -2,7 +2,7 @@
 
 namespace kabel {
 
-QString ZugriffFehler::errorDescription() const {
+QString ZugriffFehler::beschreibung() const {
     switch (m_fall) {
     case Fall::lesen:
         return m_text;
@@ -24,12 +24,17 @@ ZugriffFehler iPhoneAntwortetNicht() {
         QStringLiteral("Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen."));
 }
 
+ZugriffFehler iPhoneGetrennt() {
+    return ZugriffFehler::lesen(QStringLiteral(
+        "Die Verbindung zum iPhone wurde getrennt. Bitte wieder anschließen und erneut versuchen."));
+}
+
 QString beschreibung(const Fehler& fehler) {
     if (const auto* zugriff = std::get_if<ZugriffFehler>(&fehler))
-        return zugriff->errorDescription();
+        return zugriff->beschreibung();
     if (const auto* start = std::get_if<StartFehler>(&fehler))
         return start->beschreibung;
-    return iPhoneAntwortetNicht().errorDescription();
+    return iPhoneAntwortetNicht().beschreibung();
 }
 
 } // namespace kabel

@@ -23,7 +23,7 @@ public:
 
     Fall fall() const { return m_fall; }
     // The German text shown to the user; for `lesen` the text it carries, unchanged.
-    QString errorDescription() const;
+    QString beschreibung() const;
 
     friend bool operator==(const ZugriffFehler&, const ZugriffFehler&) = default;
 
@@ -50,6 +50,8 @@ using Fehler = std::variant<ZugriffFehler, StartFehler, Abgebrochen>;
 
 // `lesen` with "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen."
 ZugriffFehler iPhoneAntwortetNicht();
+// `lesen` with "Die Verbindung zum iPhone wurde getrennt. Bitte wieder anschließen und erneut versuchen."
+ZugriffFehler iPhoneGetrennt();
 
 // The text shown to the user for a failure: the error's own description.
 QString beschreibung(const Fehler& fehler);

@@ -26,7 +26,7 @@ std::string kompakt(const Json& json) {
 } // namespace
 
 QString programmText(const QString& version) {
-    return u"Sondit Kabel " + (version.isEmpty() ? QStringLiteral("?") : version);
+    return u"Sondit Kabel " + version;
 }
 
 std::expected<QByteArray, QString> berichtKodieren(const Paket& paket) {

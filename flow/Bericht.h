@@ -20,7 +20,7 @@ struct Paket {
     QList<PanicLog> panic;
 };
 
-// "Sondit Kabel " followed by the version text; "?" stands in for a missing version.
+// "Sondit Kabel " followed by the version text.
 QString programmText(const QString& version);
 
 // The report as compact JSON in UTF-8: members in a fixed order, absent values left out (never

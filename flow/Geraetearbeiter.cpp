@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace kabel {
 
@@ -12,38 +13,63 @@ std::shared_ptr<Geraetearbeiter> Geraetearbeiter::starten() {
 }
 
 void Geraetearbeiter::auftrag(quint64 pruefung, std::function<void()> arbeit) {
-    std::lock_guard sperre(m_mutex);
-    if (m_angehalten || pruefung < m_gueltigAb)
-        return;
-    m_auftraege.push_back({pruefung, std::move(arbeit)});
-    m_neu.notify_one();
+    std::shared_ptr<Abbruch> vorige;
+    {
+        std::lock_guard sperre(m_mutex);
+        if (m_angehalten || pruefung < m_gueltigAb)
+            return;
+        vorige = gueltigAb(pruefung);
+        m_auftraege.push_back({pruefung, m_abbruch, std::move(arbeit)});
+        m_neu.notify_one();
+    }
+    if (vorige)
+        vorige->beenden();
 }
 
 void Geraetearbeiter::ueberholen(quint64 pruefung) {
-    std::lock_guard sperre(m_mutex);
-    m_gueltigAb = std::max(m_gueltigAb, pruefung);
-    std::erase_if(m_auftraege, [&](const Auftrag& auftrag) { return auftrag.pruefung < m_gueltigAb; });
+    std::shared_ptr<Abbruch> vorige;
+    {
+        std::lock_guard sperre(m_mutex);
+        vorige = gueltigAb(pruefung);
+        std::erase_if(m_auftraege, [&](const Auftrag& auftrag) { return auftrag.pruefung < m_gueltigAb; });
+    }
+    if (vorige)
+        vorige->beenden();
+}
+
+std::shared_ptr<Abbruch> Geraetearbeiter::gueltigAb(quint64 pruefung) {
+    if (pruefung <= m_gueltigAb)
+        return nullptr;
+    m_gueltigAb = pruefung;
+    return std::exchange(m_abbruch, std::make_shared<Abbruch>());
 }
 
 void Geraetearbeiter::anhalten() {
-    std::lock_guard sperre(m_mutex);
-    m_angehalten = true;
-    m_auftraege.clear();
-    m_neu.notify_one();
+    std::shared_ptr<Abbruch> laufend;
+    {
+        std::lock_guard sperre(m_mutex);
+        m_angehalten = true;
+        m_auftraege.clear();
+        laufend = m_abbruch;
+        m_neu.notify_one();
+    }
+    laufend->beenden();
 }
 
 void Geraetearbeiter::laufen() {
     for (;;) {
-        std::function<void()> arbeit;
+        Auftrag auftrag;
         {
             std::unique_lock sperre(m_mutex);
             m_neu.wait(sperre, [this] { return m_angehalten || !m_auftraege.empty(); });
             if (m_angehalten)
                 return;
-            arbeit = std::move(m_auftraege.front().arbeit);
+            auftrag = std::move(m_auftraege.front());
             m_auftraege.pop_front();
         }
-        arbeit();
+        // Tools the job starts belong to its check, so superseding the check ends them.
+        const Abbruch::Zuordnung zuordnung(std::move(auftrag.abbruch));
+        auftrag.arbeit();
     }
 }
 

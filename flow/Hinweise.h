@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Geraetezugriff.h"
+#include "device/Usbsicht.h"
 
 #include <chrono>
 #include <optional>
@@ -8,14 +9,19 @@
 namespace kabel {
 
 // The line the window shows under a waiting step, when there is something the technician can do.
+// Pure functions of what the device loop saw; the loop keeps the clocks and counts.
 
-// While waiting for a phone, from the latest listing and how long it has failed to reach
-// usbmuxd. On Linux usbmuxd is started when a phone is plugged in, so a failing listing is
-// normal at first and only worth a word after a while.
+// While the loop has no single phone to work with: from the latest listing (empty, failed, or
+// several phones), how long it has listed no phone (empty or failed), and the Apple phones on the
+// USB bus (none: the bus cannot be seen, so nothing is said about it). On Linux usbmuxd is started
+// when a phone in normal mode is plugged in, so a failing listing is normal at first and only
+// worth a word after a while; a phone in recovery or DFU mode never starts it.
 std::optional<QString> hinweisOhneGeraet(const Ergebnis<QStringList>& liste,
-                                         std::chrono::milliseconds dienstStummSeit);
+                                         std::chrono::milliseconds ohneGeraetSeit,
+                                         const std::optional<QList<Usbmodus>>& usb);
 
-// While waiting for the phone's trust, from the latest trust test.
-std::optional<QString> hinweisOhneVertrauen(Kopplung kopplung);
+// While waiting for the one phone's trust: from the latest trust test, and on how many passes in a
+// row (this one included) the test has shown the same lockdown error code.
+std::optional<QString> hinweisOhneVertrauen(const Ergebnis<Kopplung>& kopplung, int gleicherFehlerInFolge);
 
 } // namespace kabel

@@ -5,11 +5,12 @@
 #include "Hinweise.h"
 #include "Lesung.h"
 #include "Linkpruefung.h"
-#include "Protokoll.h"
+#include "Logkategorie.h"
 #include "UiBruecke.h"
 #include "Werkoraantwort.h"
 #include "Werkoraclient.h"
 #include "device/Libimobiledevice.h"
+#include "device/Udevsicht.h"
 #include "flow/Konfiguration.h"
 
 #include <QNetworkAccessManager>
@@ -18,7 +19,7 @@
 
 namespace kabel {
 
-Q_LOGGING_CATEGORY(protokollAblauf, "kabel.flow", QtInfoMsg)
+Q_LOGGING_CATEGORY(logAblauf, "kabel.flow", QtInfoMsg)
 
 namespace {
 
@@ -28,14 +29,15 @@ const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 
 void KabelAblauf::schrittSetzen(Schritt schritt) {
     if (schritt.fall() == m_schritt.fall() && schritt.text() == m_schritt.text())
-        return; // passes that change nothing announce nothing
-    qCDebug(protokollAblauf) << "Schritt" << fallName(schritt.fall());
+        return; // passes that change nothing emit nothing
+    qCDebug(logAblauf) << "Schritt" << fallName(schritt.fall());
     schreiben(m_schritt, std::move(schritt));
 }
 
 KabelAblauf::KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff, std::chrono::milliseconds pause,
-                         QObject* parent)
+                         std::shared_ptr<const Usbsicht> usb, QObject* parent)
     : QObject(parent), m_zugriff(zugriff ? std::move(zugriff) : std::make_shared<Libimobiledevice>()),
+      m_usb(usb ? std::move(usb) : std::make_shared<Udevsicht>()),
       m_bruecke(std::make_shared<UiBruecke>(this)), m_arbeiter(Geraetearbeiter::starten()) {
     m_pause.setSingleShot(true);
     m_pause.setInterval(pause);
@@ -61,7 +63,9 @@ void KabelAblauf::neuePruefung() {
     ++m_pruefung;
     m_arbeiter->ueberholen(m_pruefung);
     m_pause.stop();
-    m_dienstStumm.invalidate();
+    m_ohneGeraet.invalidate();
+    m_letzterFehlercode = 0;
+    m_fehlercodeFolge = 0;
     hinweisSetzen(std::nullopt);
 }
 
@@ -132,38 +136,70 @@ void KabelAblauf::sucheStarten() {
     durchgang();
 }
 
-// One pass of the device loop: list the devices, test the first one's trust, ask an untrusted one
-// once per attachment for the pairing, and pause before the next pass.
+// One pass of the device loop: list the devices; with exactly one, test its trust and ask it once
+// per attachment for the pairing; pause before the next pass. Without a phone listed the USB bus
+// is looked at too, for what the hint can tell the technician.
 void KabelAblauf::durchgang() {
-    amGeraet([](const Geraetezugriff& zugriff) { return zugriff.geraete(); },
-             [this](const Ergebnis<QStringList>& geraete) { geraeteGelistet(geraete); });
+    amGeraet(
+        [usb = m_usb](const Geraetezugriff& zugriff) {
+            Ergebnis<QStringList> geraete = zugriff.geraete();
+            std::optional<QList<Usbmodus>> bus;
+            if (!geraete || geraete->isEmpty())
+                bus = usb->appleGeraete();
+            return std::pair(std::move(geraete), std::move(bus));
+        },
+        [this](const std::pair<Ergebnis<QStringList>, std::optional<QList<Usbmodus>>>& gesehen) {
+            geraeteGelistet(gesehen.first, gesehen.second);
+        });
 }
 
-void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete) {
-    const auto* fehler = geraete ? nullptr : std::get_if<ZugriffFehler>(&geraete.error());
-    if (!fehler || fehler->fall() != ZugriffFehler::Fall::usbDienstAntwortetNicht)
-        m_dienstStumm.invalidate();
-    else if (!m_dienstStumm.isValid())
-        m_dienstStumm.start();
-    // A failed listing (tool missing, say) counts as no device: keep waiting, with the hint. With a
-    // phone listed the hint is left to the trust test, so it does not flicker with every pass.
-    if (!geraete || geraete->isEmpty()) {
-        hinweisSetzen(hinweisOhneGeraet(
-            geraete, std::chrono::milliseconds(m_dienstStumm.isValid() ? m_dienstStumm.elapsed() : 0)));
+void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete,
+                                  const std::optional<QList<Usbmodus>>& usb) {
+    const bool keines = !geraete || geraete->isEmpty();
+    if (!keines)
+        m_ohneGeraet.invalidate();
+    else if (!m_ohneGeraet.isValid())
+        m_ohneGeraet.start();
+    // A failed listing (tool missing, say) counts as no device: keep waiting, with the hint. With
+    // several phones none is asked or read: which one is meant, nothing can tell, and the one
+    // charging beside it may be a customer's. A killed listing says nothing new, so the hint stays.
+    if (keines || geraete->size() > 1) {
+        if (geraete || !std::holds_alternative<Abgebrochen>(geraete.error()))
+            hinweisSetzen(hinweisOhneGeraet(
+                geraete, std::chrono::milliseconds(m_ohneGeraet.isValid() ? m_ohneGeraet.elapsed() : 0),
+                usb));
         schrittSetzen(Schritt::wartetAufGeraet());
         m_kopplungVersucht = false;
+        m_fehlercodeFolge = 0;
         m_pause.start();
         return;
     }
     const QString udid = geraete->first();
     amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.istGekoppelt(udid); },
-             [this, udid](Kopplung kopplung) { vertrauenGeprueft(udid, kopplung); });
+             [this, udid](const Ergebnis<Kopplung>& kopplung) { vertrauenGeprueft(udid, kopplung); });
 }
 
-void KabelAblauf::vertrauenGeprueft(const QString& udid, Kopplung kopplung) {
-    hinweisSetzen(hinweisOhneVertrauen(kopplung));
-    if (kopplung == Kopplung::gekoppelt) {
+void KabelAblauf::kopplungsantwort(const Ergebnis<Kopplung>& kopplung) {
+    // A code counts only while it comes back pass after pass; a killed test says nothing new, so
+    // neither the count nor the hint moves.
+    if (!kopplung && std::holds_alternative<Abgebrochen>(kopplung.error()))
+        return;
+    const qint32 code = kopplung && kopplung->stand == Kopplung::fehlgeschlagen ? kopplung->fehlercode : 0;
+    m_fehlercodeFolge = code != 0 && code == m_letzterFehlercode ? m_fehlercodeFolge + 1 : code != 0 ? 1 : 0;
+    m_letzterFehlercode = code;
+    hinweisSetzen(hinweisOhneVertrauen(kopplung, m_fehlercodeFolge));
+}
+
+void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung>& kopplung) {
+    if (kopplung && kopplung->stand == Kopplung::gekoppelt) {
+        hinweisSetzen(std::nullopt);
         auslesen(udid);
+        return;
+    }
+    kopplungsantwort(kopplung);
+    // A test that could not run (tool missing) is no answer of the phone: no pairing request.
+    if (!kopplung) {
+        m_pause.start();
         return;
     }
     schrittSetzen(Schritt::wartetAufVertrauen());
@@ -172,22 +208,39 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, Kopplung kopplung) {
         return;
     }
     // One request per attachment: the phone shows its trust dialog, and asking again while it is
-    // up would only stack dialogs. The answer does not matter; the next trust test tells.
+    // up would only stack dialogs. What the phone answers to the request is what this pass saw.
     m_kopplungVersucht = true;
     amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.koppeln(udid); },
-             [this](const Ergebnis<void>&) { m_pause.start(); });
+             [this](const Ergebnis<Kopplung>& antwort) {
+                 // Trusted at once: the next trust test finds it so and reads.
+                 if (!antwort || antwort->stand != Kopplung::gekoppelt) {
+                     m_fehlercodeFolge = std::max(m_fehlercodeFolge - 1, 0); // the same pass, not another
+                     kopplungsantwort(antwort);
+                 }
+                 m_pause.start();
+             });
 }
 
 void KabelAblauf::hinweisSetzen(std::optional<QString> hinweis) {
-    if (hinweis != m_hinweis) // passes that change nothing announce nothing
+    if (hinweis != m_hinweis) // passes that change nothing emit nothing
         schreiben(m_hinweis, std::move(hinweis));
 }
 
 void KabelAblauf::auslesen(const QString& udid) {
     schrittSetzen(Schritt::liest());
+    Q_EMIT lesenBeginnt();
     const QString programm = programmText(QString::fromUtf8(konfiguration::programmVersion));
-    amGeraet([udid, programm](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm); },
+    // The copy's progress comes from the device worker; shown here, and only while this check reads.
+    const auto melden = [this, bruecke = m_bruecke, pruefung = m_pruefung](const Kopierstand& stand) {
+        bruecke->posten([this, pruefung, stand] {
+            if (istAktuell(pruefung) && m_schritt.fall() == Schritt::Fall::liest)
+                hinweisSetzen(kopierHinweis(stand));
+        });
+    };
+    amGeraet([udid, programm,
+              melden](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm, melden); },
              [this, udid](Leseergebnis ergebnis) {
+                 hinweisSetzen(std::nullopt);
                  if (!ergebnis) {
                      schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
                      return;

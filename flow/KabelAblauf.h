@@ -4,6 +4,7 @@
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
+#include "device/Usbsicht.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -25,20 +26,18 @@ class UiBruecke;
 // written there only, so no locks exist.
 //
 // Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis, ziel,
-// werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown) first emits
-// wirdGeaendert(), then stores the value, also when the value is equal (only the step and the hint
-// are not written again unchanged, so the passes of the device loop stay quiet). A slot connected
-// directly therefore still sees the old values; the window redraws once per event-loop turn from
-// the getters.
+// werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown)
+// stores the value, then emits geaendert(). The step and the hint are not written again unchanged,
+// so the passes of the device loop stay quiet.
 //
 // Device work: every device operation runs on one worker thread, one at a time and in order; the
 // device loop itself lives here on the UI thread (a pass, then a pause timer, then the next pass).
 //
 // Superseded checks: each opened link and each start of the device phase begins a new check with
 // a new number (m_pruefung). The lookup, every device operation and the report carry the number
-// of the check they belong to. Queued device work of an older check is dropped, and an outcome
-// that arrives for an older check is dropped whole: it writes no property, starts nothing, sends
-// nothing and removes no pairing.
+// of the check they belong to. Queued device work of an older check is dropped and its running
+// tool is killed, and an outcome that arrives for an older check is dropped whole: it writes no
+// property, starts nothing, sends nothing and removes no pairing.
 class KabelAblauf : public QObject {
     Q_OBJECT
 
@@ -46,9 +45,11 @@ public:
     static constexpr std::chrono::milliseconds standardPause{1200};
 
     // `zugriff` reaches the device (a Libimobiledevice when none is given); `pause` is the wait
-    // between two passes of the device loop.
+    // between two passes of the device loop; `usb` shows the phones on the USB bus for the hints
+    // while none is listed (the system's device list when none is given).
     explicit KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff = {},
-                         std::chrono::milliseconds pause = standardPause, QObject* parent = nullptr);
+                         std::chrono::milliseconds pause = standardPause,
+                         std::shared_ptr<const Usbsicht> usb = {}, QObject* parent = nullptr);
     ~KabelAblauf() override;
 
     // Published properties.
@@ -56,7 +57,8 @@ public:
     // From an accepted link until Werkora has answered for it; the step is that of the previous
     // check meanwhile, and nothing of that check acts any more.
     bool linkWirdGeprueft() const { return m_linkWirdGeprueft; }
-    // What the technician can do while the check waits for a phone or its trust, if anything.
+    // What the technician can do while the check waits for a phone or its trust, if anything;
+    // while the phone is read, how far the copy of its crash reports has got.
     const std::optional<QString>& hinweis() const { return m_hinweis; }
     const std::optional<QUrl>& ziel() const { return m_ziel; }
     const std::optional<QString>& werkstatt() const { return m_werkstatt; }
@@ -76,15 +78,17 @@ public:
     void sucheStarten();
 
 Q_SIGNALS:
-    // Announced before each write of a published property; read the new values later.
-    void wirdGeaendert();
+    // Emitted after each write of a published property.
+    void geaendert();
+    // A trusted phone was found and is about to be read: the window should be in front by now.
+    void lesenBeginnt();
 
 private:
-    // Every write of a published property: announce, then store. UI thread only.
+    // Every write of a published property. UI thread only.
     template <typename T> void schreiben(T& feld, T wert) {
         Q_ASSERT(QThread::currentThread() == thread());
-        Q_EMIT wirdGeaendert();
         feld = std::move(wert);
+        Q_EMIT geaendert();
     }
     void schrittSetzen(Schritt schritt);
 
@@ -96,8 +100,9 @@ private:
 
     void sitzungLaden(quint64 pruefung);
     void durchgang();
-    void geraeteGelistet(const Ergebnis<QStringList>& geraete);
-    void vertrauenGeprueft(const QString& udid, Kopplung kopplung);
+    void geraeteGelistet(const Ergebnis<QStringList>& geraete, const std::optional<QList<Usbmodus>>& usb);
+    void vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung>& kopplung);
+    void kopplungsantwort(const Ergebnis<Kopplung>& kopplung);
     void hinweisSetzen(std::optional<QString> hinweis);
     void auslesen(const QString& udid);
     void senden(const std::expected<QByteArray, QString>& bericht, const QString& udid);
@@ -105,13 +110,16 @@ private:
     bool istAktuell(quint64 pruefung) const { return pruefung == m_pruefung; }
 
     std::shared_ptr<const Geraetezugriff> m_zugriff;
+    std::shared_ptr<const Usbsicht> m_usb;
     std::shared_ptr<UiBruecke> m_bruecke;
     std::shared_ptr<Geraetearbeiter> m_arbeiter;
     QTimer m_pause;
     quint64 m_pruefung = 0;
     bool m_linkBestaetigt = false;   // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false; // a pairing request was made for the phone now attached
-    QElapsedTimer m_dienstStumm;     // since the listing first failed to reach usbmuxd
+    QElapsedTimer m_ohneGeraet;      // since the listing last showed a phone (empty or failed since)
+    qint32 m_letzterFehlercode = 0;  // the lockdown code of the latest trust answer, 0 for none
+    int m_fehlercodeFolge = 0;       // on how many passes in a row that code came back
 
     Schritt m_schritt = Schritt::ohneLink();
     bool m_linkWirdGeprueft = false;

@@ -1,6 +1,6 @@
 #include "Werkoraclient.h"
 
-#include "Protokoll.h"
+#include "Logkategorie.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -73,7 +73,7 @@ void beiAntwort(QNetworkReply* reply, QObject* kontext, std::function<void(const
             } else {
                 antwort.fehlertext = netzwerkFehlertext(reply->error());
             }
-            qCDebug(protokollAblauf).noquote()
+            qCDebug(logAblauf).noquote()
                 << (reply->operation() == QNetworkAccessManager::PostOperation ? "POST" : "GET")
                 << reply->url().host() << "→"
                 << (antwort.status ? QString::number(*antwort.status) : antwort.fehlertext) << uhr.elapsed()

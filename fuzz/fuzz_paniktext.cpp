@@ -1,15 +1,15 @@
 // The panic text against arbitrary bytes: the first byte picks the limit, the rest is the file.
-// Validity is judged by Qt's decoder and the clusters by ICU's C++ iterator over UTF-16, neither
+// Validity is judged by ICU's converter and the clusters by ICU's C++ iterator over UTF-16, neither
 // of which the product uses, so a fault in its UTF-8 handling cannot hide in both.
 #include "device/Panicdatei.h"
 
-#include <QStringDecoder>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <unicode/brkiter.h>
 #include <unicode/unistr.h>
+#include <unicode/ustring.h>
 
 namespace {
 
@@ -18,12 +18,17 @@ namespace {
     std::abort();
 }
 
-// UTF-16 of strictly valid UTF-8 (a leading BOM kept as a character), none otherwise.
-std::optional<QString> utf16(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
+// UTF-16 of strictly valid UTF-8 (a leading BOM kept as a character), none otherwise: without a
+// substitute, ICU fails on the first malformed, overlong, surrogate or truncated sequence.
+std::optional<icu::UnicodeString> utf16(QByteArrayView bytes) {
+    icu::UnicodeString text;
+    const auto platz = int32_t(bytes.size()); // UTF-16 never needs more units than UTF-8 bytes
+    int32_t laenge = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(text.getBuffer(platz), platz, &laenge, bytes.data(), platz, U_SENTINEL, nullptr,
+                         &status);
+    text.releaseBuffer(U_SUCCESS(status) ? laenge : 0);
+    if (U_FAILURE(status))
         return std::nullopt;
     return text;
 }
@@ -49,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     const QByteArrayView eingabe(daten + 1, qsizetype(groesse - 1));
 
     const std::optional<std::string> ergebnis = kabel::panicText(eingabe, hoechstens);
-    const std::optional<QString> ganz = utf16(eingabe);
+    const std::optional<icu::UnicodeString> ganz = utf16(eingabe);
     if (ergebnis.has_value() != ganz.has_value())
         verstoss(ganz ? "valid UTF-8 refused" : "invalid UTF-8 accepted");
     if (!ergebnis)
@@ -58,15 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     const QByteArrayView schnitt(*ergebnis);
     if (!eingabe.startsWith(schnitt))
         verstoss("the cut is no prefix of the input");
-    const std::optional<QString> vorne = utf16(schnitt);
+    const std::optional<icu::UnicodeString> vorne = utf16(schnitt);
     if (!vorne)
         verstoss("the cut splits a character");
 
-    const icu::UnicodeString text(false, reinterpret_cast<const char16_t*>(ganz->utf16()),
-                                  int32_t(ganz->size()));
     icu::BreakIterator& grenzen = zeichengrenzen();
-    grenzen.setText(text);
-    const auto ende = int32_t(vorne->size());
+    grenzen.setText(*ganz);
+    const int32_t ende = vorne->length();
     if (!grenzen.isBoundary(ende))
         verstoss("the cut splits a grapheme cluster");
     std::size_t cluster = 0, imSchnitt = 0;

@@ -1,12 +1,14 @@
 // The window: what it shows for a state of the controller, as a plain description (tables in
 // daten/), and on the offscreen platform its geometry per step, the grid's cells, and the two ways
 // it acts on the controller (the stored option and retry).
+#include "FakeUsbsicht.h"
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
 #include "app/Ansichtsbeschreibung.h"
 #include "app/Einzeiler.h"
 #include "app/KabelAnsicht.h"
+#include "app/KabelApp.h"
 #include "flow/KabelAblauf.h"
 
 #include <QApplication>
@@ -41,7 +43,7 @@ QString rasterText(const QList<Rasterzeile>& raster) {
 
 // Subtitle and panel top to bottom in one line: "subtitle | block: text | … @spacing".
 QString beschreiben(const Ansicht& ansicht) {
-    const char* const symbole[] = {"kabel", "klicken", "warnung", "erledigt"};
+    const char* const symbole[] = {"klicken", "warnung", "erledigt"};
     const char* const farben[] = {"sekundaer", "orange", "gruen"};
     QStringList teile{ansicht.untertitel};
     for (const Baustein baustein : ansicht.reihenfolge)
@@ -69,12 +71,20 @@ class TestKabelAnsicht : public QObject {
     bool sichtbar(const char* name) const { return kind(name)->isVisibleTo(m_ansicht.get()); }
 
 private Q_SLOTS:
+    // A run for a monospace family proves nothing unless that family is the one drawn.
+    void initTestCase() {
+        QCOMPARE(QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family(),
+                 festbreitenFamilie());
+        QCOMPARE(QFontInfo(QApplication::font()).family(), "DejaVu Sans");
+    }
+
     void init() {
         m_ansicht.reset(); // before the controller it shows
         QSettings().clear();
         m_zugriff = std::make_shared<FakeZugriff>();
         m_zugriff->einstellen([](auto& a) { a.geraete = QStringList(); }); // no phone until a test has one
-        m_ablauf = std::make_unique<KabelAblauf>(m_zugriff, std::chrono::milliseconds(10));
+        m_ablauf = std::make_unique<KabelAblauf>(m_zugriff, std::chrono::milliseconds(10),
+                                                 std::make_shared<FakeUsbsicht>());
         m_ansicht = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_ansicht->show();
         m_ansicht->activateWindow();
@@ -133,12 +143,11 @@ private Q_SLOTS:
     void zellen() {
         const Ansicht ansicht = ansichtFuer(mitDaten(Schritt::fertig("An Werkora gesendet.")));
         m_ansicht->darstellen(ansicht);
-        const QString fest = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
         QStringList gezeigt;
         for (const QLabel* wert : kind("raster")->findChildren<QLabel*>("wert")) {
             if (wert->isVisibleTo(m_ansicht.get()))
                 gezeigt << wert->accessibleName() + '=' + wert->text() +
-                               (wert->font().family() == fest ? " mono" : "");
+                               (QFontInfo(wert->font()).family() == festbreitenFamilie() ? " mono" : "");
             QVERIFY(
                 wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // IMEI and serial copied
         }
@@ -165,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(schalter->isChecked() && !m_ablauf->kopplungEntfernen());
     }
 
-    // The window draws what the controller stored, not what it announced; after a failure the
+    // The window draws what the controller stored; after a failure the
     // button takes the focus, so Return starts the device phase again.
     void erneutVersuchen() {
         m_zugriff->einstellen([](auto& a) {
@@ -181,6 +190,34 @@ private Q_SLOTS:
         QCOMPARE(m_ablauf->schritt(), Schritt::wartetAufGeraet());
         QTRY_COMPARE(m_zugriff->anzahl("geraetedatenLesen"), 2);
         QCOMPARE(dienst.anzahl("GET"), 1);
+    }
+
+    // Closed while it waits, the window comes up in front before the phone found is read; the
+    // copy's progress, reported on the device worker, shows under the reading step.
+    void lesenImVordergrund() {
+        m_ansicht.reset();
+        KabelApp app(m_zugriff);
+        Testdienst dienst;
+        app.linkEmpfangen(dienst.link());
+        QTRY_COMPARE(m_zugriff->anzahl("geraete"), 1);
+        app.fenster()->close();
+        QVERIFY(!app.fenster()->isVisible());
+        m_zugriff->anhalten("geraetedatenLesen");
+        m_zugriff->anhalten("panicLogsLesen");
+        m_zugriff->einstellen([](auto& a) {
+            a.geraete = QStringList{"00008110-001A2B3C4D5E801E"};
+            a.kopierstaende = {{1, 100, std::chrono::milliseconds(1000)},
+                               {3, 5'500'000, std::chrono::milliseconds(2000)}};
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(m_zugriff->laufende(), 1, 10000);
+        QVERIFY(app.fenster()->isVisible() && app.ablauf().schritt() == Schritt::liest());
+        m_zugriff->freigeben("geraetedatenLesen");
+        const QString fortschritt = "3 Berichte vom iPhone kopiert (5 MB) …";
+        QTRY_COMPARE(app.fenster()->findChild<QLabel*>("hinweisText")->text(), fortschritt);
+        QVERIFY(app.fenster()->findChild<QWidget*>("hinweis")->isVisible());
+        m_zugriff->freigeben();
+        QTRY_COMPARE(app.ablauf().schritt().fall(), Schritt::Fall::fertig);
+        QCOMPARE(app.ablauf().hinweis(), std::nullopt);
     }
 };
 

@@ -25,10 +25,16 @@ QString ausgang(const Libimobiledevice& z, const QString& operation) {
     };
     if (operation == "geraete")
         return text(z.geraete(), [](const auto& liste) { return liste.join(','); });
-    if (operation == "koppeln") {
-        const auto k = z.koppeln(udid);
-        return k ? "ok" : "Fehler: " + beschreibung(k.error());
-    }
+    const auto kopplung = [](const Kopplung& k) {
+        const QString stand =
+            QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"}.at(
+                int(k.stand));
+        return k.fehlercode ? stand + ' ' + QString::number(k.fehlercode) : stand;
+    };
+    if (operation == "koppeln")
+        return text(z.koppeln(udid), kopplung);
+    if (operation == "istGekoppelt")
+        return text(z.istGekoppelt(udid), kopplung);
     if (operation == "geraetedatenLesen")
         return text(z.geraetedatenLesen(udid), [](const auto& daten) { return daten.produkt; });
     if (operation == "panicLogsLesen")
@@ -36,13 +42,12 @@ QString ausgang(const Libimobiledevice& z, const QString& operation) {
                     [](const auto& logs) { return QString::number(logs.size()) + " Logs"; });
     if (operation == "akkudatenLesen") {
         const auto zahl = [](const auto& wert) { return wert ? QString::number(*wert) : QString("?"); };
-        const std::optional<Akkudaten> a = z.akkudatenLesen(udid);
-        return a ? zahl(a->zyklen) + '/' + zahl(a->designMah) + '/' + zahl(a->istMah) + '/' +
-                       zahl(a->temperaturC)
-                 : "-";
+        return text(z.akkudatenLesen(udid), [&](const std::optional<Akkudaten>& a) {
+            return a ? zahl(a->zyklen) + '/' + zahl(a->designMah) + '/' + zahl(a->istMah) + '/' +
+                           zahl(a->temperaturC)
+                     : "-";
+        });
     }
-    if (operation == "istGekoppelt")
-        return QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt"}.at(int(z.istGekoppelt(udid)));
     return z.entkoppeln(udid) ? "ja" : "nein";
 }
 
@@ -120,11 +125,12 @@ private Q_SLOTS:
         tabelle(QFINDTESTDATA("daten/ausgaenge.txt"), {"aufruf", "status", "ausgabe", "ausgang"});
         const QByteArray akku = "akkudatenLesen|idevicediagnostics" + u.toUtf8() +
                                 " ioregentry AppleSmartBattery",
-                         tief = QByteArray("<array>").repeated(200'000) +
-                                QByteArray("</array>").repeated(200'000);
-        QTest::newRow("battery answer floods")
-            << akku << QByteArray("0") << QByteArray(antwortHoechstens + 1, '<') << QByteArray("-");
-        QTest::newRow("XML, 200,000 levels deep")
+                         tief =
+                             QByteArray("<array>").repeated(60'000) + QByteArray("</array>").repeated(60'000);
+        QTest::newRow("battery answer floods: killed")
+            << akku << QByteArray("0") << QByteArray(antwortHoechstens + 1, '<')
+            << QByteArray("Fehler: Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.");
+        QTest::newRow("XML, 60,000 levels deep")
             << akku << QByteArray("0")
             << "<plist><dict><key>IORegistry</key><dict><key>x</key>" + tief + "</dict></dict></plist>"
             << QByteArray("-");
@@ -139,12 +145,26 @@ private Q_SLOTS:
         laeufer->antworten(werkzeug, status == "fehlt"          ? fehler(ZugriffFehler::werkzeugFehlt())
                                      : status == "startetNicht" ? fehler(StartFehler{"kaputt"})
                                      : status == "abgebrochen"  ? fehler(Abgebrochen{})
-                                                                : Werkzeugergebnis{status.toInt(), ausgabe});
+                                     : status.endsWith(" stderr")
+                                         ? Werkzeugergebnis{status.split(' ').first().toInt(), {}, ausgabe}
+                                         : Werkzeugergebnis{status.toInt(), ausgabe});
+        // A later identity key is answered after a model; the reading stops at a failing key.
+        const qsizetype schluessel = QStringList{"ProductType",
+                                                 "ProductVersion",
+                                                 "SerialNumber",
+                                                 "InternationalMobileEquipmentIdentity",
+                                                 "InternationalMobileEquipmentIdentity2",
+                                                 "ActivationState"}
+                                         .indexOf(werkzeug.section(' ', -1));
+        if (schluessel > 0)
+            laeufer->antworten("ideviceinfo" + u + " -k ProductType", Werkzeugergebnis{0, "iPhone14,5\n"});
         const QString erhalten = ausgang(Libimobiledevice(laeufer), aufruf.split('|').first());
         QTEST(erhalten.toUtf8(), "ausgang");
-        QCOMPARE(laeufer->aufrufe().first(), werkzeug); // an identity takes six keys, unless the first fails
+        QVERIFY(laeufer->aufrufe().contains(werkzeug));
         QCOMPARE(laeufer->aufrufe().size(),
-                 aufruf.startsWith("geraetedatenLesen") && !erhalten.startsWith("Fehler") ? 6 : 1);
+                 aufruf.startsWith("geraetedatenLesen") && !erhalten.startsWith("Fehler")
+                     ? 6
+                     : std::max<qsizetype>(schluessel, 0) + 1);
     }
 
     // Debian's 1.3.0 has no -f and answers it with its usage: then it is called again without the

@@ -1,5 +1,7 @@
-// The process runner against small real programs: lookup, status, stdout and ending tools.
+// The process runner against small real programs: lookup, status, stdout and stderr, copies that
+// write through a buffer, and ending tools.
 #include "Testumgebung.h"
+#include "device/Abbruch.h"
 #include "device/Libimobiledevice.h"
 #include "device/Prozesslaeufer.h"
 
@@ -39,7 +41,6 @@ private Q_SLOTS:
         QCOMPARE(lauf({pfad("a"), pfad("b"), pfad("c")}), "b\n");
         const QByteArray fehlt = "Die Gerätebibliothek fehlt. Bitte Sondit Kabel neu installieren.";
         QCOMPARE(lauf({pfad("a")}), fehlt);
-        QCOMPARE(lauf({}, "sh"), fehlt); // no directories means nowhere, not the search path
         const QByteArray suchpfad = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(pfad("b"))); // the app's default places end with it
         QCOMPARE(lauf(Libimobiledevice::werkzeugVerzeichnisse()), "b\n");
@@ -47,37 +48,65 @@ private Q_SLOTS:
     }
 
     void lauf_data() {
-        tabelle(QFINDTESTDATA("daten/laeufe.txt"), {"rumpf", "art", "status", "ausgabe"});
+        tabelle(QFINDTESTDATA("daten/laeufe.txt"), {"rumpf", "art", "status", "fehlerausgabe", "ausgabe"});
         QTest::newRow("progress that floods, its start kept")
-            << QByteArray("head -c 2000000 /dev/zero | tr '\\0' x") << QByteArray("fortschritt")
-            << QByteArray("0") << QByteArray(1 << 16, 'x');
+            << QByteArray("head -c 2000000 /dev/zero | tr '\\0' x") << QByteArray("kopie") << QByteArray("0")
+            << QByteArray() << QByteArray(1 << 16, 'x');
+        QTest::newRow("a chatty stderr never blocks, its start kept")
+            << QByteArray("head -c 3000000 /dev/zero >&2; echo fertig") << QByteArray("antwort")
+            << QByteArray("0") << QByteArray(1 << 16, '\0') << QByteArray("fertig\n");
     }
     void lauf() {
         const QByteArray &rumpf = spalte("rumpf"), &art = spalte("art");
-        QTemporaryDir dir;
+        QTemporaryDir dir, ziel;
         skript(dir.path(), rumpf);
-        const auto lauf = Prozesslaeufer({dir.path()}, std::chrono::milliseconds(500))
-                              .ausfuehren("werkzeug", {"x y", "-u"},
-                                          art == "fortschritt" ? Ausgabe::fortschritt : Ausgabe::antwort);
+        qputenv("KOPIERER", KABEL_KOPIERER);
+        QList<Kopierstand> staende;
+        const auto lauf =
+            Prozesslaeufer({dir.path()}, std::chrono::milliseconds(500))
+                .ausfuehren("werkzeug", {"x y", "-u", ziel.path()},
+                            art == "kopie"
+                                ? std::optional(
+                                      Kopie{ziel.path(), [&](const Kopierstand& stand) { staende << stand; }})
+                                : std::nullopt);
         const bool abgebrochen = !lauf && std::holds_alternative<Abgebrochen>(lauf.error());
         QTEST(lauf          ? QByteArray::number(lauf->status)
               : abgebrochen ? "-1"
                             : beschreibung(lauf.error()).toUtf8(),
               "status");
+        QTEST(lauf ? lauf->fehlerausgabe : QByteArray(), "fehlerausgabe");
         QTEST(lauf ? lauf->ausgabe : QByteArray(), "ausgabe");
+        // A copy tells what has arrived while it runs.
+        const qsizetype dateien = QDir(ziel.path()).entryList(QDir::Files).size();
+        QVERIFY(dateien == 0 || (!staende.isEmpty() && staende.last().dateien > 0 &&
+                                 staende.last().bytes == 6 * staende.last().dateien));
     }
 
-    // A quitting app ends its running tools; the waiting call returns at once.
+    // A quitting app ends its running tools, and ended work its own; the waiting call returns at
+    // once, and no further tool starts for ended work.
+    void laufendeBeenden_data() {
+        QTest::addColumn<bool>("arbeit");
+        QTest::newRow("the app quits") << false;
+        QTest::newRow("the work it runs for ends") << true;
+    }
     void laufendeBeenden() {
+        QFETCH(bool, arbeit);
         skript(pfad("haengt"), "touch \"$1\"; read -r -t 600 <> <(:)");
-        const QString zeichen = pfad("laeuft");
-        auto lauf = std::async(std::launch::async, [&] {
-            return Prozesslaeufer({pfad("haengt")}).ausfuehren("werkzeug", {zeichen});
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(zeichen), 10000);
-        laufendeWerkzeugeBeenden();
+        const auto abbruch = std::make_shared<Abbruch>();
+        const auto laufen = [&](const QString& zeichen) {
+            const Abbruch::Zuordnung zuordnung(arbeit ? abbruch : nullptr);
+            const auto ergebnis = Prozesslaeufer({pfad("haengt")}).ausfuehren("werkzeug", {zeichen});
+            return ergebnis ? QByteArray::number(ergebnis->status) : beschreibung(ergebnis.error()).toUtf8();
+        };
+        QFile::remove(pfad("laeuft"));
+        auto lauf = std::async(std::launch::async, laufen, pfad("laeuft"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(pfad("laeuft")), 10000);
+        arbeit ? abbruch->beenden() : laufendeWerkzeugeBeenden();
         QVERIFY(lauf.wait_for(std::chrono::seconds(10)) == std::future_status::ready);
-        QCOMPARE(lauf.get()->status, 137);
+        const QByteArray abgebrochen = beschreibung(Abgebrochen{}).toUtf8();
+        QCOMPARE(lauf.get(), arbeit ? abgebrochen : "137");
+        if (arbeit)
+            QVERIFY(laufen(pfad("danach")) == abgebrochen && !QFileInfo::exists(pfad("danach")));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "Testumgebung.h"
 #include "flow/Bericht.h"
 #include "flow/Hinweise.h"
+#include "flow/Lesung.h"
 #include "flow/Linkpruefung.h"
 #include "flow/Werkoraantwort.h"
 #include "flow/Werkoraclient.h"
@@ -21,18 +22,32 @@ QString lesen(const QByteArray& was, const QByteArray& eingabe) {
         {"usbDienstFehlt", ZugriffFehler::usbDienstFehlt()},
         {"usbDienstAntwortetNicht", ZugriffFehler::usbDienstAntwortetNicht()},
         {"abgebrochen", Abgebrochen{}}};
-    const QList<QByteArray> kopplungen{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt"},
-        teile = eingabe.split(' ');
+    const QList<QByteArray> staende{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"},
+        modi{"normal", "wiederherstellung", "dfu"}, teile = eingabe.split(' ');
+    const auto ergebnis = [&](auto wert) -> Ergebnis<decltype(wert)> {
+        if (fehler.contains(teile[0]))
+            return std::unexpected(fehler.at(teile[0]));
+        return wert;
+    };
+    QList<Usbmodus> usb;
+    for (const QByteArray& modus : teile.value(2).split(','))
+        if (modi.contains(modus))
+            usb.append(Usbmodus(modi.indexOf(modus)));
     const auto netz =
         QNetworkReply::NetworkError(QMetaEnum::fromType<QNetworkReply::NetworkError>().keyToValue(eingabe));
     const std::optional<QString> text =
-        was == "werkstatt"   ? werkstattAusAntwort(eingabe)
-        : was == "grund"     ? ablehnungsgrund(eingabe)
-        : was == "netz"      ? netzwerkFehlertext(netz)
-        : was == "vertrauen" ? hinweisOhneVertrauen(Kopplung(kopplungen.indexOf(eingabe)))
-                             : hinweisOhneGeraet(teile[0] == "ok" ? Ergebnis<QStringList>()
-                                                                  : std::unexpected(fehler.at(teile[0])),
-                                                 std::chrono::milliseconds(teile.value(1).toInt()));
+        was == "werkstatt" ? werkstattAusAntwort(eingabe)
+        : was == "grund"   ? ablehnungsgrund(eingabe)
+        : was == "netz"    ? netzwerkFehlertext(netz)
+        : was == "kopieren"
+            ? kopierHinweis({teile[0].toInt(), teile[1].toLongLong(), std::chrono::milliseconds(teile[2].toInt())})
+        : was == "vertrauen"
+            ? hinweisOhneVertrauen(
+                  ergebnis(Kopplung{Kopplung::Stand(staende.indexOf(teile[0])), teile.value(1).toInt()}),
+                  teile.value(2).toInt())
+            : hinweisOhneGeraet(ergebnis(QString::fromUtf8(teile[0].mid(3)).split(',', Qt::SkipEmptyParts)),
+                                std::chrono::milliseconds(teile.value(1).toInt()),
+                                teile.size() > 2 ? std::optional(usb) : std::nullopt);
     return text.value_or("(keiner)");
 }
 

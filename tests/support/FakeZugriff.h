@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/Abbruch.h"
 #include "device/Geraetezugriff.h"
 
 #include <QRegularExpression>
@@ -11,32 +12,41 @@ namespace kabel::test {
 
 // A device that answers what the test sets, by default as a trusted iPhone14,5 with battery
 // figures and one panic log, and records every call as "operation udid"; safe to use from the
-// controller's worker thread. Operations can be held back until released.
+// controller's worker thread. Operations can be held back until released, or until the work they
+// run for is ended (as a tool is killed; they then answer as set).
 class FakeZugriff final : public Geraetezugriff {
 public:
     struct Antworten {
         Ergebnis<QStringList> geraete = QStringList{"00008110-001A2B3C4D5E801E"};
-        Kopplung gekoppelt = Kopplung::gekoppelt;
-        Ergebnis<void> koppeln = {};
+        Ergebnis<Kopplung> gekoppelt = Kopplung{Kopplung::gekoppelt};
+        Ergebnis<Kopplung> koppeln = Kopplung{Kopplung::gekoppelt};
         Ergebnis<Geraetedaten> geraetedaten = Geraetedaten{"iPhone14,5", "17.5.1", {}, {}, {}, {}};
-        std::optional<Akkudaten> akku = Akkudaten{523, 3227, 2810, 30.55};
+        Ergebnis<std::optional<Akkudaten>> akku = Akkudaten{523, 3227, 2810, 30.55};
         Ergebnis<QList<PanicLog>> panic = QList<PanicLog>{{"panic-1.ips", "eins"}};
+        QList<Kopierstand> kopierstaende; // told, in order, as the copy begins
         bool entkoppelt = true;
     };
 
     using A = Antworten;
 
     Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &A::geraete); }
-    Kopplung istGekoppelt(const QString& u) const override { return rufen("istGekoppelt", u, &A::gekoppelt); }
-    Ergebnis<void> koppeln(const QString& u) const override { return rufen("koppeln", u, &A::koppeln); }
+    Ergebnis<Kopplung> istGekoppelt(const QString& u) const override {
+        return rufen("istGekoppelt", u, &A::gekoppelt);
+    }
+    Ergebnis<Kopplung> koppeln(const QString& u) const override { return rufen("koppeln", u, &A::koppeln); }
     bool entkoppeln(const QString& u) const override { return rufen("entkoppeln", u, &A::entkoppelt); }
     Ergebnis<Geraetedaten> geraetedatenLesen(const QString& u) const override {
         return rufen("geraetedatenLesen", u, &A::geraetedaten);
     }
-    std::optional<Akkudaten> akkudatenLesen(const QString& u) const override {
+    Ergebnis<std::optional<Akkudaten>> akkudatenLesen(const QString& u) const override {
         return rufen("akkudatenLesen", u, &A::akku);
     }
-    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& u) const override {
+    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& u, const Kopiermeldung& melden) const override {
+        for (const Kopierstand& stand : [&] {
+                 std::lock_guard s(m_mutex);
+                 return m_antworten.kopierstaende;
+             }())
+            melden(stand);
         return rufen("panicLogsLesen", u, &A::panic);
     }
 
@@ -44,9 +54,12 @@ public:
         std::lock_guard s(m_mutex);
         aendern(m_antworten);
     }
-    void anhalten(const QString& operation) {
+    // `beendbar`: whether ending the work it runs for lets it go, as a killed tool.
+    void anhalten(const QString& operation, bool beendbar = true) {
         std::lock_guard s(m_mutex);
         m_angehalten.insert(operation);
+        if (!beendbar)
+            m_unbeendbar.insert(operation);
     }
     void freigeben(const QString& operation = {}) { // none: all
         std::lock_guard sperre(m_mutex);
@@ -72,10 +85,17 @@ public:
 private:
     template <typename T>
     T rufen(const QString& operation, const QString& udid, T Antworten::*antwort) const {
+        bool beendet = false;
+        // Registered before the lock is taken: ending the work calls this under a lock of its own.
+        const Abbruch::Anmeldung anmeldung([&] {
+            std::lock_guard s(m_mutex);
+            beendet = !m_unbeendbar.contains(operation);
+            m_weiter.notify_all();
+        });
         std::unique_lock sperre(m_mutex);
         m_aufrufe.append(udid.isEmpty() ? operation : operation + ' ' + udid);
         m_hoechstens = std::max(m_hoechstens, ++m_laufende);
-        m_weiter.wait(sperre, [&] { return !m_angehalten.contains(operation); });
+        m_weiter.wait(sperre, [&] { return beendet || !m_angehalten.contains(operation); });
         --m_laufende;
         return m_antworten.*antwort;
     }
@@ -85,7 +105,7 @@ private:
     mutable std::condition_variable m_weiter;
     mutable QStringList m_aufrufe;
     mutable int m_laufende = 0, m_hoechstens = 0;
-    QSet<QString> m_angehalten;
+    QSet<QString> m_angehalten, m_unbeendbar;
 };
 
 } // namespace kabel::test

@@ -48,6 +48,34 @@ struct Testumgebung {
     }
 };
 
+// The monospace family the window tests run with: KABEL_FESTBREITE, DejaVu Sans Mono by default.
+inline QString festbreitenFamilie() {
+    return qEnvironmentVariable("KABEL_FESTBREITE", "DejaVu Sans Mono");
+}
+
+// A fontconfig of the tests' own, before the application exists: only the fonts of the packages
+// the set-up installs, DejaVu Sans for text and festbreitenFamilie() for monospace, so a window is
+// laid out alike whatever fonts the machine has or prefers. Child processes inherit it.
+inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
+    const QString pfad = wurzel.filePath("fonts.conf");
+    QFile datei(pfad);
+    if (!datei.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(pfad));
+    datei.write(QString(R"(<?xml version="1.0"?>
+<fontconfig>
+  <dir>/usr/share/fonts/truetype/dejavu</dir>
+  <dir>/usr/share/fonts/truetype/noto</dir>
+  <cachedir>%1</cachedir>
+  <cachedir>/var/cache/fontconfig</cachedir>
+  <alias binding="same"><family>monospace</family><prefer><family>%2</family></prefer></alias>
+  <match><edit name="family" mode="append_last"><string>DejaVu Sans</string></edit></match>
+</fontconfig>
+)")
+                    .arg(wurzel.filePath("fontconfig"), festbreitenFamilie().toHtmlEscaped())
+                    .toUtf8());
+    qputenv("FONTCONFIG_FILE", QFile::encodeName(pfad));
+}
+
 // A QTest data table of byte columns from a file beside the test: one row per line, its name and
 // then one field per column, all separated by " | ", the last taking the rest of the line; lines
 // starting with "#" are comments. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte,
@@ -112,11 +140,12 @@ inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
 
 } // namespace kabel::test
 
-// Like QTEST_MAIN, with the isolated environment in place before the application object, and
-// the offscreen platform unless one is chosen.
+// Like QTEST_MAIN, with the isolated environment and the tests' fonts in place before the
+// application object, and the offscreen platform unless one is chosen.
 #define KABEL_TEST_MAIN_MIT(Anwendung, Klasse)                                                               \
     int main(int argc, char** argv) {                                                                        \
         kabel::test::Testumgebung umgebung;                                                                  \
+        kabel::test::schriftenFestlegen(umgebung.wurzel);                                                    \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
         Anwendung app(argc, argv);                                                                           \

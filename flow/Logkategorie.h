@@ -6,6 +6,6 @@ namespace kabel {
 
 // Diagnostics of the check, off by default (QT_LOGGING_RULES="kabel.flow=true"): each request
 // with method, host, status and duration, and each step by its name. Never the data read.
-Q_DECLARE_LOGGING_CATEGORY(protokollAblauf)
+Q_DECLARE_LOGGING_CATEGORY(logAblauf)
 
 } // namespace kabel
