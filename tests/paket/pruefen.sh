@@ -45,6 +45,12 @@ still() {
 auspacken=$(mktemp -d)
 trap 'rm -rf "$auspacken"' EXIT
 dpkg-deb -x "$deb" "$auspacken"
+metainfo=$(<"$auspacken/usr/share/metainfo/de.sondit.kabel.metainfo.xml")
+# What appstreamcli lets pass without, but a software centre needs to show and start the app.
+pruefen "$metainfo" '<launchable type="desktop-id">sondit-kabel\.desktop</launchable>' \
+  "the AppStream metadata does not start the package's desktop entry"
+pruefen "$metainfo" '<screenshot type="default">' "the AppStream metadata has no screenshot"
+pruefen "$metainfo" '<project_license>.+</project_license>' "the AppStream metadata names no licence"
 still 'running with root privileges is not recommended!' lintian --fail-on error,warning "$deb"
 still '.*Validation was successful\.' appstreamcli validate --no-net --pedantic \
   "$auspacken/usr/share/metainfo/de.sondit.kabel.metainfo.xml"
