@@ -8,15 +8,28 @@
 
 #include <QApplication>
 #include <QFileOpenEvent>
+#include <QFontDatabase>
 #include <QShortcut>
 
 namespace kabel {
 
 Q_LOGGING_CATEGORY(protokollApp, "kabel.app", QtInfoMsg)
 
+namespace {
+
+// What the window needs that another thread can do while the lookup goes out and the window is
+// built: reading the font database, which the first text would wait for (its functions may be
+// called from any thread), and drawing the icon's images.
+QList<QImage> vorbereiten() {
+    QFontDatabase::families();
+    return programmBilder();
+}
+
+} // namespace
+
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
     : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))),
-      m_symbolBilder(std::async(std::launch::async, programmBilder)) {
+      m_vorbereitet(std::async(std::launch::async, vorbereiten)) {
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(this);
 #ifdef Q_OS_MACOS
@@ -58,7 +71,7 @@ void KabelApp::fensterZeigen() {
     if (!m_fenster) {
         m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
-        m_fenster->setWindowIcon(programmSymbol(m_symbolBilder.get()));
+        m_fenster->setWindowIcon(programmSymbol(m_vorbereitet.get()));
         m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
         auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
         connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);

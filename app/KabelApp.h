@@ -47,7 +47,7 @@ protected:
 
 private:
     std::unique_ptr<KabelAblauf> m_ablauf;
-    std::future<QList<QImage>> m_symbolBilder; // drawn on another thread meanwhile
+    std::future<QList<QImage>> m_vorbereitet; // the icon's images, once the fonts are read
     std::unique_ptr<KabelAnsicht> m_fenster;
 };
 
