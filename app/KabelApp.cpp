@@ -45,20 +45,13 @@ KabelApp::~KabelApp() {
     qApp->removeEventFilter(this);
 }
 
-void KabelApp::starten(const std::optional<QUrl>& link) {
-    if (link) {
-        qCDebug(protokollApp) << "Link erhalten";
-        m_ablauf->linkOeffnen(*link); // asks Werkora in the next turn
-    }
-    // Queued behind the lookup: building the window takes longer than a nearby Werkora needs to
-    // answer, and the request is on its way meanwhile.
-    QMetaObject::invokeMethod(this, &KabelApp::fensterZeigen, Qt::QueuedConnection);
-}
-
 void KabelApp::linkEmpfangen(const QUrl& link) {
     qCDebug(protokollApp) << "Link erhalten";
-    m_ablauf->linkOeffnen(link);
-    fensterZeigen();
+    m_ablauf->linkOeffnen(link); // asks Werkora in the next turn
+    if (m_fenster)
+        fensterZeigen();
+    else // queued behind the lookup, so the request is on its way while the window is built
+        QMetaObject::invokeMethod(this, &KabelApp::fensterZeigen, Qt::QueuedConnection);
 }
 
 void KabelApp::bedienen(Einzelinstanz& instanz) {

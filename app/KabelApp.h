@@ -5,7 +5,6 @@
 #include <QUrl>
 #include <future>
 #include <memory>
-#include <optional>
 
 namespace kabel {
 
@@ -30,10 +29,8 @@ public:
 
     KabelAblauf& ablauf() { return *m_ablauf; }
 
-    // The start, with the link the app was started with if any: its lookup goes out first, then
-    // the window is built and shown while Werkora answers.
-    void starten(const std::optional<QUrl>& link);
-    // A link from the desktop: to the controller, then the window to the front.
+    // A link from the desktop: to the controller, then the window to the front. A window not yet
+    // built is built after the link's lookup has gone out, while the request is on its way.
     void linkEmpfangen(const QUrl& link);
     // Takes the links and show requests that later processes hand over.
     void bedienen(Einzelinstanz& instanz);
