@@ -8,15 +8,28 @@
 
 #include <QApplication>
 #include <QFileOpenEvent>
+#include <QFontDatabase>
 #include <QShortcut>
 
 namespace kabel {
 
 Q_LOGGING_CATEGORY(logApp, "kabel.app", QtInfoMsg)
 
+namespace {
+
+// What the window needs that another thread can do while the lookup goes out and the window is
+// built: reading the font database, which the first text would wait for (its functions may be
+// called from any thread), and drawing the icon's images.
+QList<QImage> vorbereiten() {
+    QFontDatabase::families();
+    return programmBilder();
+}
+
+} // namespace
+
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
     : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))),
-      m_symbolBilder(std::async(std::launch::async, programmBilder)) {
+      m_vorbereitet(std::async(std::launch::async, vorbereiten)) {
     QApplication::setQuitOnLastWindowClosed(false);
     // A phone found while the window is closed: the window comes up before the phone is read.
     connect(m_ablauf.get(), &KabelAblauf::lesenBeginnt, this, &KabelApp::fensterZeigen);
@@ -34,20 +47,13 @@ KabelApp::~KabelApp() {
     qApp->removeEventFilter(this);
 }
 
-void KabelApp::starten(const std::optional<QUrl>& link) {
-    if (link) {
-        qCDebug(logApp) << "Link erhalten";
-        m_ablauf->linkOeffnen(*link); // asks Werkora in the next turn
-    }
-    // Queued behind the lookup: building the window takes longer than a nearby Werkora needs to
-    // answer, and the request is on its way meanwhile.
-    QMetaObject::invokeMethod(this, &KabelApp::fensterZeigen, Qt::QueuedConnection);
-}
-
 void KabelApp::linkEmpfangen(const QUrl& link) {
     qCDebug(logApp) << "Link erhalten";
-    m_ablauf->linkOeffnen(link);
-    fensterZeigen();
+    m_ablauf->linkOeffnen(link); // asks Werkora in the next turn
+    if (m_fenster)
+        fensterZeigen();
+    else // queued behind the lookup, so the request is on its way while the window is built
+        QMetaObject::invokeMethod(this, &KabelApp::fensterZeigen, Qt::QueuedConnection);
 }
 
 void KabelApp::bedienen(Einzelinstanz& instanz) {
@@ -60,7 +66,7 @@ void KabelApp::fensterZeigen() {
     if (!m_fenster) {
         m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
-        m_fenster->setWindowIcon(programmSymbol(m_symbolBilder.get()));
+        m_fenster->setWindowIcon(programmSymbol(m_vorbereitet.get()));
         m_fenster->setAttribute(Qt::WA_DeleteOnClose, false);
         auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
         connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);

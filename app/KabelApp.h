@@ -5,7 +5,6 @@
 #include <QUrl>
 #include <future>
 #include <memory>
-#include <optional>
 
 namespace kabel {
 
@@ -33,10 +32,8 @@ public:
     // The window; none until it is first shown.
     KabelAnsicht* fenster() { return m_fenster.get(); }
 
-    // The start, with the link the app was started with if any: its lookup goes out first, then
-    // the window is built and shown while Werkora answers.
-    void starten(const std::optional<QUrl>& link);
-    // A link from the desktop: to the controller, then the window to the front.
+    // A link from the desktop: to the controller, then the window to the front. A window not yet
+    // built is built after the link's lookup has gone out, while the request is on its way.
     void linkEmpfangen(const QUrl& link);
     // Takes the links and show requests that later processes hand over.
     void bedienen(Einzelinstanz& instanz);
@@ -50,7 +47,7 @@ protected:
 
 private:
     std::unique_ptr<KabelAblauf> m_ablauf;
-    std::future<QList<QImage>> m_symbolBilder; // drawn on another thread meanwhile
+    std::future<QList<QImage>> m_vorbereitet; // the icon's images, once the fonts are read
     std::unique_ptr<KabelAnsicht> m_fenster;
 };
 

@@ -69,7 +69,11 @@ int main(int argc, char* argv[]) {
         kabel::KabelApp kabelApp;
         kabelApp.bedienen(instanz);
         kabel::beiEndesignalBeenden();
-        kabelApp.starten(link ? std::optional(QUrl(*link, QUrl::TolerantMode)) : std::nullopt);
+        // The starting link takes the same way as every later one.
+        if (link)
+            kabelApp.linkEmpfangen(QUrl(*link, QUrl::TolerantMode));
+        else
+            kabelApp.fensterZeigen();
         status = QApplication::exec();
         // The controller goes first, so its background threads can no longer reach it.
     }
