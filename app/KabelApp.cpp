@@ -5,9 +5,12 @@
 #include "Kachel.h"
 #include "Logkategorie.h"
 #include "flow/KabelAblauf.h"
+#include "flow/Werkoraclient.h"
 
 #include <QApplication>
+#ifdef Q_OS_MACOS
 #include <QFileOpenEvent>
+#endif
 #include <QFontDatabase>
 #include <QShortcut>
 
@@ -28,13 +31,14 @@ QList<QImage> vorbereiten() {
 } // namespace
 
 KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* parent)
-    : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(std::move(zugriff))),
+    : QObject(parent), m_ablauf(std::make_unique<KabelAblauf>(m_netz, std::move(zugriff))),
       m_vorbereitet(std::async(std::launch::async, vorbereiten)) {
+    m_netz.setTransferTimeout(werkoraStilleMs);
     QApplication::setQuitOnLastWindowClosed(false);
     // A phone found while the window is closed: the window comes up before the phone is read.
     connect(m_ablauf.get(), &KabelAblauf::lesenBeginnt, this, &KabelApp::fensterZeigen);
-    qApp->installEventFilter(this);
 #ifdef Q_OS_MACOS
+    qApp->installEventFilter(this);
     // A click on the Dock icon brings the closed window back.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState zustand) {
         if (zustand == Qt::ApplicationActive && !(m_fenster && m_fenster->isVisible()))
@@ -43,9 +47,7 @@ KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* paren
 #endif
 }
 
-KabelApp::~KabelApp() {
-    qApp->removeEventFilter(this);
-}
+KabelApp::~KabelApp() = default;
 
 void KabelApp::linkEmpfangen(const QUrl& link) {
     qCDebug(logApp) << "Link erhalten";
@@ -79,6 +81,7 @@ void KabelApp::fensterZeigen() {
     m_fenster->activateWindow();
 }
 
+#ifdef Q_OS_MACOS
 bool KabelApp::eventFilter(QObject* objekt, QEvent* event) {
     if (objekt == qApp && event->type() == QEvent::FileOpen) {
         const QUrl link = static_cast<QFileOpenEvent*>(event)->url();
@@ -89,5 +92,6 @@ bool KabelApp::eventFilter(QObject* objekt, QEvent* event) {
     }
     return QObject::eventFilter(objekt, event);
 }
+#endif
 
 } // namespace kabel

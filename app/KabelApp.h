@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QNetworkAccessManager>
 #include <QObject>
 #include <QUrl>
 #include <future>
@@ -41,11 +42,14 @@ public:
     // brings it to the front.
     void fensterZeigen();
 
+#ifdef Q_OS_MACOS
 protected:
     // Links arrive on the Mac as file-open events on the application object.
     bool eventFilter(QObject* objekt, QEvent* event) override;
+#endif
 
 private:
+    QNetworkAccessManager m_netz; // every request to Werkora
     std::unique_ptr<KabelAblauf> m_ablauf;
     std::future<QList<QImage>> m_vorbereitet; // the icon's images, once the fonts are read
     std::unique_ptr<KabelAnsicht> m_fenster;

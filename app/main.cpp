@@ -75,11 +75,10 @@ int main(int argc, char* argv[]) {
         else
             kabelApp.fensterZeigen();
         status = QApplication::exec();
-        // The controller goes first, so its background threads can no longer reach it.
+        // The controller goes first: it kills its running tool and waits for its device work.
     }
-    // Background threads may still wait for a tool (a phone that does not answer); they are never
-    // joined. End their tools, remove the reports they copied, and leave without the static
-    // destructors those threads might still touch. The stored option was written when it changed.
+    // Should a tool still run all the same, it is ended and the reports it copied are removed; the
+    // app then leaves without static destructors. The stored option was written when it changed.
     kabel::laufendeWerkzeugeBeenden();
     kabel::laufendeArbeitsverzeichnisseEntfernen();
     std::_Exit(status);

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QNetworkAccessManager>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -29,7 +30,8 @@ void messen(const char* name, const Buehne& buehne) {
     std::unique_ptr<Testdienst> dienst;
     QMetaObject::invokeMethod(
         &imFaden, [&] { dienst = std::make_unique<Testdienst>(); }, Qt::BlockingQueuedConnection);
-    KabelAblauf ablauf(std::make_shared<Libimobiledevice>(QStringList{buehne.werkzeugVerzeichnis()}));
+    QNetworkAccessManager netz;
+    KabelAblauf ablauf(netz, std::make_shared<Libimobiledevice>(QStringList{buehne.werkzeugVerzeichnis()}));
     QElapsedTimer uhr;
     qint64 letzter = 0, laengste = 0;
     QTimer takt;

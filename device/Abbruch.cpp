@@ -17,11 +17,13 @@ void Abbruch::beenden() {
         anmeldung->m_beenden();
 }
 
+bool Abbruch::beendet() const {
+    std::lock_guard sperre(m_mutex);
+    return m_beendet;
+}
+
 bool Abbruch::aktuellBeendet() {
-    if (!aktuell)
-        return false;
-    std::lock_guard sperre(aktuell->m_mutex);
-    return aktuell->m_beendet;
+    return aktuell && aktuell->beendet();
 }
 
 Abbruch::Zuordnung::Zuordnung(std::shared_ptr<Abbruch> abbruch)

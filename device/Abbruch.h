@@ -18,6 +18,7 @@ public:
     Abbruch& operator=(const Abbruch&) = delete;
 
     void beenden();
+    bool beendet() const;
 
     // While it lives, tools started on this thread belong to `abbruch` (none: to no work).
     class Zuordnung {
@@ -52,7 +53,7 @@ public:
     static bool aktuellBeendet();
 
 private:
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     bool m_beendet = false;
     std::set<Anmeldung*> m_anmeldungen;
 };

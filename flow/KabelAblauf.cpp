@@ -1,14 +1,13 @@
 #include "KabelAblauf.h"
 
 #include "Bericht.h"
-#include "Geraetearbeiter.h"
 #include "Hinweise.h"
 #include "Lesung.h"
 #include "Linkpruefung.h"
 #include "Logkategorie.h"
-#include "UiBruecke.h"
 #include "Werkoraantwort.h"
 #include "Werkoraclient.h"
+#include "device/Abbruch.h"
 #include "device/Libimobiledevice.h"
 #include "device/Udevsicht.h"
 #include "flow/Konfiguration.h"
@@ -16,6 +15,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSettings>
+#include <QtConcurrentRun>
 
 namespace kabel {
 
@@ -34,19 +34,21 @@ void KabelAblauf::schrittSetzen(Schritt schritt) {
     schreiben(m_schritt, std::move(schritt));
 }
 
-KabelAblauf::KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff, std::chrono::milliseconds pause,
-                         std::shared_ptr<const Usbsicht> usb, QObject* parent)
-    : QObject(parent), m_zugriff(zugriff ? std::move(zugriff) : std::make_shared<Libimobiledevice>()),
-      m_usb(usb ? std::move(usb) : std::make_shared<Udevsicht>()),
-      m_bruecke(std::make_shared<UiBruecke>(this)), m_arbeiter(Geraetearbeiter::starten()) {
+KabelAblauf::KabelAblauf(QNetworkAccessManager& netz, std::shared_ptr<const Geraetezugriff> zugriff,
+                         std::chrono::milliseconds pause, std::shared_ptr<const Usbsicht> usb,
+                         QObject* parent)
+    : QObject(parent), m_netz(netz),
+      m_zugriff(zugriff ? std::move(zugriff) : std::make_shared<Libimobiledevice>()),
+      m_usb(usb ? std::move(usb) : std::make_shared<Udevsicht>()), m_abbruch(std::make_shared<Abbruch>()) {
+    m_geraetearbeit.setMaxThreadCount(1);
     m_pause.setSingleShot(true);
     m_pause.setInterval(pause);
     connect(&m_pause, &QTimer::timeout, this, &KabelAblauf::durchgang);
 }
 
 KabelAblauf::~KabelAblauf() {
-    m_bruecke->trennen();
-    m_arbeiter->anhalten();
+    m_abbruch->beenden();
+    m_geraetearbeit.waitForDone();
 }
 
 bool KabelAblauf::kopplungEntfernen() const {
@@ -61,7 +63,8 @@ void KabelAblauf::setKopplungEntfernen(bool an) {
 
 void KabelAblauf::neuePruefung() {
     ++m_pruefung;
-    m_arbeiter->ueberholen(m_pruefung);
+    m_abbruch->beenden();
+    m_abbruch = std::make_shared<Abbruch>();
     m_pause.stop();
     m_ohneGeraet.invalidate();
     m_letzterFehlercode = 0;
@@ -70,13 +73,17 @@ void KabelAblauf::neuePruefung() {
 }
 
 template <typename Arbeit, typename Weiter> void KabelAblauf::amGeraet(Arbeit arbeit, Weiter weiter) {
-    m_arbeiter->auftrag(m_pruefung, [this, zugriff = m_zugriff, bruecke = m_bruecke, pruefung = m_pruefung,
-                                     arbeit = std::move(arbeit), weiter = std::move(weiter)] {
-        // Posted to the controller, so the call is dropped should the controller be gone.
-        bruecke->posten([this, pruefung, weiter, ergebnis = arbeit(*zugriff)]() mutable {
-            if (istAktuell(pruefung))
-                weiter(std::move(ergebnis));
-        });
+    using Wert = std::invoke_result_t<Arbeit, const Geraetezugriff&>;
+    QtConcurrent::run(&m_geraetearbeit, [zugriff = m_zugriff, abbruch = m_abbruch,
+                                         arbeit = std::move(arbeit)] {
+        // Skipped for a superseded check: not all of it runs in tools, which ending a check kills.
+        if (abbruch->beendet())
+            return std::optional<Wert>();
+        const Abbruch::Zuordnung zuordnung(abbruch); // its tools belong to the check
+        return std::optional<Wert>(arbeit(*zugriff));
+    }).then(this, [this, pruefung = m_pruefung, weiter = std::move(weiter)](std::optional<Wert> ergebnis) {
+        if (ergebnis && istAktuell(pruefung))
+            weiter(std::move(*ergebnis));
     });
 }
 
@@ -107,7 +114,7 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
 void KabelAblauf::sitzungLaden(quint64 pruefung) {
     if (!istAktuell(pruefung))
         return;
-    beiAntwort(werkoraClient().get(werkoraAnfrage(*m_ziel)), this, [this, pruefung](const Antwort& antwort) {
+    beiAntwort(m_netz.get(werkoraAnfrage(*m_ziel)), this, [this, pruefung](const Antwort& antwort) {
         if (!istAktuell(pruefung))
             return;
         schreiben(m_linkWirdGeprueft, false);
@@ -230,12 +237,16 @@ void KabelAblauf::auslesen(const QString& udid) {
     schrittSetzen(Schritt::liest());
     Q_EMIT lesenBeginnt();
     const QString programm = programmText(QString::fromUtf8(konfiguration::programmVersion));
-    // The copy's progress comes from the device worker; shown here, and only while this check reads.
-    const auto melden = [this, bruecke = m_bruecke, pruefung = m_pruefung](const Kopierstand& stand) {
-        bruecke->posten([this, pruefung, stand] {
-            if (istAktuell(pruefung) && m_schritt.fall() == Schritt::Fall::liest)
-                hinweisSetzen(kopierHinweis(stand));
-        });
+    // The copy's progress comes from the device pool; shown here, and only while this check reads.
+    // The controller outlives the pool's work, so it can be posted to.
+    const auto melden = [this, pruefung = m_pruefung](const Kopierstand& stand) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, pruefung, stand] {
+                if (istAktuell(pruefung) && m_schritt.fall() == Schritt::Fall::liest)
+                    hinweisSetzen(kopierHinweis(stand));
+            },
+            Qt::QueuedConnection);
     };
     amGeraet([udid, programm,
               melden](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm, melden); },
@@ -260,7 +271,7 @@ void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht, cons
     }
     QNetworkRequest anfrage = werkoraAnfrage(*m_ziel);
     anfrage.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    beiAntwort(werkoraClient().post(anfrage, *bericht), this,
+    beiAntwort(m_netz.post(anfrage, *bericht), this,
                [this, pruefung = m_pruefung, udid](const Antwort& antwort) {
                    if (!istAktuell(pruefung))
                        return;
@@ -287,7 +298,7 @@ void KabelAblauf::berichtAngenommen(const QString& udid) {
         abschliessen(std::nullopt);
         return;
     }
-    // On the device worker, so a phone that hangs cannot freeze the window; the step becomes
+    // In the device pool, so a phone that hangs cannot freeze the window; the step becomes
     // fertig once the removal has ended (a silent tool is ended after 30 s).
     amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.entkoppeln(udid); }, abschliessen);
 }

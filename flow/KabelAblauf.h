@@ -10,16 +10,18 @@
 #include <QObject>
 #include <QString>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
 #include <memory>
 #include <optional>
 
+class QNetworkAccessManager;
+
 namespace kabel {
 
-class Geraetearbeiter;
-class UiBruecke;
+class Abbruch;
 
 // The controller of a check: holds every piece of state of the check under way and moves it from
 // step to step. One instance per process, bound to the UI thread: every property is read and
@@ -30,26 +32,30 @@ class UiBruecke;
 // stores the value, then emits geaendert(). The step and the hint are not written again unchanged,
 // so the passes of the device loop stay quiet.
 //
-// Device work: every device operation runs on one worker thread, one at a time and in order; the
-// device loop itself lives here on the UI thread (a pass, then a pause timer, then the next pass).
+// Device work: every device operation runs in a pool of one thread, one at a time and in order, so
+// the tools of two checks never overlap; the device loop itself lives here on the UI thread (a
+// pass, then a pause timer, then the next pass).
 //
 // Superseded checks: each opened link and each start of the device phase begins a new check with
-// a new number (m_pruefung). The lookup, every device operation and the report carry the number
-// of the check they belong to. Queued device work of an older check is dropped and its running
-// tool is killed, and an outcome that arrives for an older check is dropped whole: it writes no
-// property, starts nothing, sends nothing and removes no pairing.
+// a new number (m_pruefung) and a new Abbruch. The lookup, every device operation and the report
+// carry the number of the check they belong to. Device work of an older check that has not
+// started is skipped and its running tool is killed, and an outcome that arrives for an older
+// check is dropped whole: it writes no property, starts nothing, sends nothing and removes no
+// pairing.
 class KabelAblauf : public QObject {
     Q_OBJECT
 
 public:
     static constexpr std::chrono::milliseconds standardPause{1200};
 
-    // `zugriff` reaches the device (a Libimobiledevice when none is given); `pause` is the wait
-    // between two passes of the device loop; `usb` shows the phones on the USB bus for the hints
-    // while none is listed (the system's device list when none is given).
-    explicit KabelAblauf(std::shared_ptr<const Geraetezugriff> zugriff = {},
+    // `netz` sends every request to Werkora; `zugriff` reaches the device (a Libimobiledevice when
+    // none is given); `pause` is the wait between two passes of the device loop; `usb` shows the
+    // phones on the USB bus for the hints while none is listed (the system's device list when none
+    // is given).
+    explicit KabelAblauf(QNetworkAccessManager& netz, std::shared_ptr<const Geraetezugriff> zugriff = {},
                          std::chrono::milliseconds pause = standardPause,
                          std::shared_ptr<const Usbsicht> usb = {}, QObject* parent = nullptr);
+    // Kills the running tool and waits for the device work, which then ends at once.
     ~KabelAblauf() override;
 
     // Published properties.
@@ -92,10 +98,10 @@ private:
     }
     void schrittSetzen(Schritt schritt);
 
-    // A new check: older device work is dropped and the device loop stops.
+    // A new check: older device work is ended and the device loop stops.
     void neuePruefung();
-    // Runs `arbeit` on the device worker, then `weiter` with its result here, unless the check
-    // has been superseded meanwhile.
+    // Runs `arbeit` in the device pool, then `weiter` with its result here, unless the check has
+    // been superseded meanwhile.
     template <typename Arbeit, typename Weiter> void amGeraet(Arbeit arbeit, Weiter weiter);
 
     void sitzungLaden(quint64 pruefung);
@@ -109,17 +115,18 @@ private:
     void berichtAngenommen(const QString& udid);
     bool istAktuell(quint64 pruefung) const { return pruefung == m_pruefung; }
 
+    QNetworkAccessManager& m_netz;
     std::shared_ptr<const Geraetezugriff> m_zugriff;
     std::shared_ptr<const Usbsicht> m_usb;
-    std::shared_ptr<UiBruecke> m_bruecke;
-    std::shared_ptr<Geraetearbeiter> m_arbeiter;
+    QThreadPool m_geraetearbeit; // one thread
     QTimer m_pause;
     quint64 m_pruefung = 0;
-    bool m_linkBestaetigt = false;   // Werkora answered 200 for the current link
-    bool m_kopplungVersucht = false; // a pairing request was made for the phone now attached
-    QElapsedTimer m_ohneGeraet;      // since the listing last showed a phone (empty or failed since)
-    qint32 m_letzterFehlercode = 0;  // the lockdown code of the latest trust answer, 0 for none
-    int m_fehlercodeFolge = 0;       // on how many passes in a row that code came back
+    std::shared_ptr<Abbruch> m_abbruch; // ends the tools of check m_pruefung
+    bool m_linkBestaetigt = false;      // Werkora answered 200 for the current link
+    bool m_kopplungVersucht = false;    // a pairing request was made for the phone now attached
+    QElapsedTimer m_ohneGeraet;         // since the listing last showed a phone (empty or failed since)
+    qint32 m_letzterFehlercode = 0;     // the lockdown code of the latest trust answer, 0 for none
+    int m_fehlercodeFolge = 0;          // on how many passes in a row that code came back
 
     Schritt m_schritt = Schritt::ohneLink();
     bool m_linkWirdGeprueft = false;

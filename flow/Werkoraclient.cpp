@@ -2,26 +2,12 @@
 
 #include "Logkategorie.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
 
 namespace kabel {
-
-QNetworkAccessManager& werkoraClient() {
-    static QPointer<QNetworkAccessManager> client;
-    if (!client) {
-        client = new QNetworkAccessManager(QCoreApplication::instance());
-        client->setTransferTimeout(60'000);
-        // Gone while the application is whole: deleted with it as a child, its network thread
-        // could still deliver an event to an application already torn down.
-        qAddPostRoutine([] { delete client; });
-    }
-    return *client;
-}
 
 QNetworkRequest werkoraAnfrage(const QUrl& ziel) {
     QNetworkRequest anfrage(ziel);

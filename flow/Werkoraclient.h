@@ -7,16 +7,15 @@
 #include <functional>
 #include <optional>
 
-class QNetworkAccessManager;
 class QNetworkRequest;
 class QObject;
 
 namespace kabel {
 
-// The one HTTP client of the process, created on first use on the UI thread and owned by the
-// application object. Every request gives up after 60 s without any data moving, as platform
-// HTTP clients usually do; a silent service must not hold a check forever.
-QNetworkAccessManager& werkoraClient();
+// How long a request to Werkora waits without any data moving before it gives up, as platform
+// HTTP clients usually do: a silent service must not hold a check forever. The application sets
+// it on the one client it hands to the controller.
+inline constexpr int werkoraStilleMs = 60'000;
 
 // A request to exactly this address. Redirects are never followed: a 3xx answer is judged like
 // any other non-200 answer, so nothing is ever sent to an address other than the checked one.

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QNetworkAccessManager>
 #include <QSettings>
 
 using namespace kabel;
@@ -63,6 +64,7 @@ QString beschreiben(const Ansicht& ansicht) {
 class TestKabelAnsicht : public QObject {
     Q_OBJECT
 
+    QNetworkAccessManager m_netz;
     std::shared_ptr<FakeZugriff> m_zugriff;
     std::unique_ptr<KabelAblauf> m_ablauf;
     std::unique_ptr<KabelAnsicht> m_ansicht;
@@ -83,7 +85,7 @@ private Q_SLOTS:
         QSettings().clear();
         m_zugriff = std::make_shared<FakeZugriff>();
         m_zugriff->einstellen([](auto& a) { a.geraete = QStringList(); }); // no phone until a test has one
-        m_ablauf = std::make_unique<KabelAblauf>(m_zugriff, std::chrono::milliseconds(10),
+        m_ablauf = std::make_unique<KabelAblauf>(m_netz, m_zugriff, std::chrono::milliseconds(10),
                                                  std::make_shared<FakeUsbsicht>());
         m_ansicht = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_ansicht->show();

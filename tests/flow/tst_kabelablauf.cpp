@@ -34,6 +34,7 @@ Dienstantwort antwortAus(const QByteArray& text) {
 class TestKabelAblauf : public QObject {
     Q_OBJECT
 
+    QNetworkAccessManager m_netz;
     std::shared_ptr<FakeZugriff> m_geraet;
     std::shared_ptr<FakeUsbsicht> m_usb;
 
@@ -47,7 +48,7 @@ class TestKabelAblauf : public QObject {
 
 private Q_SLOTS:
     void init() {
-        werkoraClient().setTransferTimeout(500); // a silent service is given up sooner here
+        m_netz.setTransferTimeout(500); // a silent service is given up sooner here
         QSettings().clear();
         m_geraet = std::make_shared<FakeZugriff>();
         m_usb = std::make_shared<FakeUsbsicht>();
@@ -63,7 +64,7 @@ private Q_SLOTS:
             a.koppeln = Kopplung{Kopplung::gesperrt};
         });
         Testdienst dienst;
-        KabelAblauf ablauf(m_geraet, kurz, m_usb);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
         ablauf.linkOeffnen(dienst.link());
         QTRY_VERIFY(m_geraet->anzahl("geraete") >= 3);
         QCOMPARE(
@@ -110,7 +111,7 @@ private Q_SLOTS:
             a.gekoppelt = a.koppeln = Kopplung{Kopplung::fehlgeschlagen, code};
         });
         Testdienst dienst;
-        KabelAblauf ablauf(m_geraet, std::chrono::milliseconds(300), m_usb); // the hint is seen on its pass
+        KabelAblauf ablauf(m_netz, m_geraet, std::chrono::milliseconds(300), m_usb); // the hint is seen
         ablauf.linkOeffnen(dienst.link());
         QTRY_COMPARE(ablauf.hinweis(), Text(hinweis));
         QCOMPARE(m_geraet->anzahl("istGekoppelt"), tests);
@@ -144,7 +145,7 @@ private Q_SLOTS:
             antwort->kopfzeilen.insert("Location", anderswo.adresse().toString().toUtf8());
         dienst.setAntwort("GET", lookup);
         dienst.setAntwort("POST", bericht);
-        KabelAblauf ablauf(m_geraet, kurz, m_usb);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
         ablauf.setKopplungEntfernen(kopplung != "aus");
         ablauf.linkOeffnen(get == "fremd" ? schlechterLink : dienst.link());
         if (schritt.text().contains("Kopplung")) { // removed only after Werkora took the report
@@ -159,7 +160,7 @@ private Q_SLOTS:
                                          : Text());
         QVERIFY(anderswo.anfragen().isEmpty());
         QCOMPARE(dienst.anzahl("GET") > 0, get != "fremd");
-        QCOMPARE(KabelAblauf(m_geraet).kopplungEntfernen(), kopplung != "aus"); // the option is kept
+        QCOMPARE(KabelAblauf(m_netz, m_geraet).kopplungEntfernen(), kopplung != "aus"); // the option is kept
         QCOMPARE(m_geraet->anzahl("geraete") > 0, schritt.fall() != Schritt::Fall::linkUngueltig);
         QCOMPARE(m_geraet->anzahl("entkoppeln " + udid), schritt.text().contains("Kopplung") ? 1 : 0);
         // The first reading that fails ends the reading.
@@ -198,8 +199,8 @@ private Q_SLOTS:
                    gescheitert = stufe.startsWith("failed"),
                    haelt = stufe.contains("running") || stufe.contains("report");
         neu.setAntwort("GET", {neuAbgelehnt ? 404 : 200, R"({"werkstatt":"Neu"})"});
-        KabelAblauf ablauf(m_geraet, kurz, m_usb);
-        QSignalSpy beantwortet(&werkoraClient(), &QNetworkAccessManager::finished);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
+        QSignalSpy beantwortet(&m_netz, &QNetworkAccessManager::finished);
         alt.setZurueckhalten(stufe == "lookup answer pending");
         m_geraet->einstellen([&](auto& a) {
             if (pausiert) // an untrusted phone: a stray pass would show a new step
@@ -266,7 +267,7 @@ private Q_SLOTS:
     void warteschlange() {
         m_geraet->anhalten("entkoppeln", false);
         Testdienst a, b, d;
-        KabelAblauf ablauf(m_geraet, kurz, m_usb);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
         ablauf.linkOeffnen(a.link());
         QTRY_VERIFY(m_geraet->laufende() == 1 && m_geraet->aufrufe().last().startsWith("entkoppeln"));
         m_geraet->anhalten("istGekoppelt"); // where d's check is to stop
