@@ -4,6 +4,7 @@
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
+#include "flow/Hinweise.h"
 #include "flow/KabelAblauf.h"
 #include "flow/Werkoraantwort.h"
 #include "flow/Werkoraclient.h"
@@ -97,23 +98,18 @@ private Q_SLOTS:
     void fehlercode_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("tests"); // trust tests before the hint shows, the first one included
-        QTest::addColumn<QString>("hinweis");
-        QTest::newRow("SSL error")
-            << -5 << 3 << "Kopplung fehlgeschlagen (Fehler -5). Kabel kurz abziehen und wieder einstecken.";
-        QTest::newRow("managed") << -38 << 1
-                                 << "Dieses iPhone ist verwaltet und erlaubt keine Kopplung mit Computern.";
+        QTest::newRow("SSL error") << -5 << 3;
+        QTest::newRow("managed") << -38 << 1;
     }
     void fehlercode() {
         QFETCH(int, code);
         QFETCH(int, tests);
-        QFETCH(QString, hinweis);
-        m_geraet->einstellen([&](auto& a) {
-            a.gekoppelt = a.koppeln = Kopplung{Kopplung::fehlgeschlagen, code};
-        });
+        const Kopplung fehlgeschlagen{Kopplung::fehlgeschlagen, code};
+        m_geraet->einstellen([&](auto& a) { a.gekoppelt = a.koppeln = fehlgeschlagen; });
         Testdienst dienst;
         KabelAblauf ablauf(m_netz, m_geraet, std::chrono::milliseconds(300), m_usb); // the hint is seen
         ablauf.linkOeffnen(dienst.link());
-        QTRY_COMPARE(ablauf.hinweis(), Text(hinweis));
+        QTRY_COMPARE(ablauf.hinweis(), hinweisOhneVertrauen(fehlgeschlagen, 3)); // its text: Hinweise's table
         QCOMPARE(m_geraet->anzahl("istGekoppelt"), tests);
     }
 
@@ -174,10 +170,8 @@ private Q_SLOTS:
         }
         const Anfrage& post = dienst.anfragen().at(1);
         QCOMPARE(post.pfad, "/api/public/kabel/token");
-        QCOMPARE(
-            post.inhalt,
-            R"({"programm":"Sondit Kabel 1.0.0","geraet":{"produkt":"iPhone14,5","ios":"17.5.1"},"akku":{"zyklen":523,)"
-            R"("designMah":3227,"istMah":2810,"temperaturC":30.55},"panic":[{"datei":"panic-1.ips","text":"eins"}]})");
+        QVERIFY(post.inhalt.endsWith(
+            R"("panic":[{"datei":"panic-1.ips","text":"eins"}]})"));            // its bytes: tst_werkora
         QVERIFY(ablauf.geraet() && ablauf.akku() && ablauf.panicAnzahl() == 1); // what was sent stays on show
     }
 

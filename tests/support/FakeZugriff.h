@@ -42,10 +42,7 @@ public:
         return rufen("akkudatenLesen", u, &A::akku);
     }
     Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& u, const Kopiermeldung& melden) const override {
-        for (const Kopierstand& stand : [&] {
-                 std::lock_guard s(m_mutex);
-                 return m_antworten.kopierstaende;
-             }())
+        for (const Kopierstand& stand : gesperrt(m_antworten.kopierstaende))
             melden(stand);
         return rufen("panicLogsLesen", u, &A::panic);
     }
@@ -66,23 +63,18 @@ public:
         operation.isEmpty() ? m_angehalten.clear() : void(m_angehalten.remove(operation));
         m_weiter.notify_all();
     }
-    QStringList aufrufe() const {
-        std::lock_guard s(m_mutex);
-        return m_aufrufe;
-    }
+    QStringList aufrufe() const { return gesperrt(m_aufrufe); }
     qsizetype anzahl(const QString& operation) const {
         return aufrufe().filter(QRegularExpression('^' + operation + "\\b")).size();
     }
-    int laufende() const { // started, not yet returned
-        std::lock_guard s(m_mutex);
-        return m_laufende;
-    }
-    int hoechstensGleichzeitig() const {
-        std::lock_guard s(m_mutex);
-        return m_hoechstens;
-    }
+    int laufende() const { return gesperrt(m_laufende); } // started, not yet returned
+    int hoechstensGleichzeitig() const { return gesperrt(m_hoechstens); }
 
 private:
+    template <typename T> T gesperrt(const T& feld) const {
+        std::lock_guard s(m_mutex);
+        return feld;
+    }
     template <typename T>
     T rufen(const QString& operation, const QString& udid, T Antworten::*antwort) const {
         bool beendet = false;
