@@ -79,7 +79,8 @@ inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
 // A QTest data table of byte columns from a file beside the test: one row per line, its name and
 // then one field per column, all separated by " | ", the last taking the rest of the line; lines
 // starting with "#" are comments. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte,
-// and "@path" for the content of that file, relative to the table.
+// "\{N:text}" for text (no "}" in it) N times, and "@path" for the content of that file, relative
+// to the table.
 inline QByteArray feld(const QByteArray& text, const QDir& hier) {
     if (text.startsWith('@')) {
         QFile datei(hier.filePath(QString::fromUtf8(text.mid(1))));
@@ -90,7 +91,12 @@ inline QByteArray feld(const QByteArray& text, const QDir& hier) {
         const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : 0;
         if (c == 'x')
             bytes += char(text.mid(i + 1, 2).toInt(nullptr, 16)), i += 2;
-        else
+        else if (c == '{') {
+            const qsizetype mal = text.indexOf(':', i), ende = text.indexOf('}', mal);
+            bytes +=
+                feld(text.mid(mal + 1, ende - mal - 1), hier).repeated(text.mid(i + 1, mal - i - 1).toInt());
+            i = ende;
+        } else
             bytes += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c ? c : text[i];
     }
     return bytes;
