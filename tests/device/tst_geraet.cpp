@@ -57,10 +57,8 @@ private Q_SLOTS:
         tabelle(QFINDTESTDATA("daten/paniktexte.txt"), {"inhalt", "hoechstens", "text"});
     }
     void panicText() {
-        const QByteArray &inhalt = spalte("inhalt"), &hoechstens = spalte("hoechstens");
-        QTEST(QByteArray::fromStdString(
-                  kabel::panicText(inhalt, hoechstens.toULongLong()).value_or("(ungültig)")),
-              "text");
+        const auto text = kabel::panicText(spalte("inhalt"), spalte("hoechstens").toULongLong());
+        QTEST(QByteArray::fromStdString(text.value_or("(ungültig)")), "text");
     }
 
     // Random texts of awkward pieces (CR LF, combining marks, ZWJ sequences, flags, Hangul), cut at
@@ -93,8 +91,7 @@ private Q_SLOTS:
 
     void auswahl_data() { tabelle(QFINDTESTDATA("daten/panicauswahl.txt"), {"pfade", "gewaehlt"}); }
     void auswahl() {
-        const QByteArray& pfade = spalte("pfade");
-        QTEST(panicKandidatenWaehlen(QString::fromUtf8(pfade).split(' ')).join(' ').toUtf8(), "gewaehlt");
+        QTEST(panicKandidatenWaehlen(QString(spalte("pfade")).split(' ')).join(' ').toUtf8(), "gewaehlt");
     }
 
     // A report file: read, and cut at 2,000,000 characters; no report: invalid text, a directory,

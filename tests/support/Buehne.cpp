@@ -35,15 +35,6 @@ void Buehne::schreiben(const QString& relativ, const QByteArray& inhalt) const {
         datei.write(inhalt);
 }
 
-void Buehne::dauer(const QString& aufruf, double sekunden) const {
-    schreiben(aufruf.isEmpty() ? "alle.dauer" : "antworten/" + aufruf + ".dauer",
-              QByteArray::number(sekunden));
-}
-
-void Buehne::datei(const QString& aufruf, const QString& relativ, const QByteArray& inhalt) const {
-    schreiben("antworten/" + aufruf + ".dateien/" + relativ, inhalt);
-}
-
 void Buehne::iphone() const {
     const QJsonObject antworten = QJsonDocument::fromJson(lesen(KABEL_DATEN "/iphone.json")).object();
     for (auto it = antworten.begin(); it != antworten.end(); ++it) {

@@ -128,20 +128,15 @@ inline std::optional<QString> text(const QString& feld) {
     return feld.isEmpty() ? std::nullopt : std::optional(feld);
 }
 inline Geraetedaten geraetAus(const QString& text) {
-    QList<std::optional<QString>> t;
-    for (const QString& teil : text.split(';'))
-        t << test::text(teil);
-    return {t[0].value_or(""), t[1], t[2], t[3], t[4], t[5]};
+    const QStringList t = text.split(';');
+    return {t[0], test::text(t[1]), test::text(t[2]), test::text(t[3]), test::text(t[4]), test::text(t[5])};
 }
 inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
     const QList<QByteArray> z = text.split('/');
-    const auto zahl = [&](int i) {
-        return z.at(i) == "?" ? std::nullopt : std::optional(z.at(i).toLongLong());
-    };
+    const auto zahl = [&](int i) { return z[i] == "?" ? std::nullopt : std::optional(z[i].toLongLong()); };
     if (text.isEmpty())
         return std::nullopt;
-    return Akkudaten{zahl(0), zahl(1), zahl(2),
-                     z.at(3) == "?" ? std::nullopt : std::optional(z.at(3).toDouble())};
+    return Akkudaten{zahl(0), zahl(1), zahl(2), z[3] == "?" ? std::nullopt : std::optional(z[3].toDouble())};
 }
 
 } // namespace kabel::test
