@@ -91,6 +91,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_ansicht.get()));
     }
 
+    // What the window shows for a state, as a plain description; and laid out, as soon as a change
+    // returns: fixed width, the height the content needs, wrapped texts across the panel's whole
+    // width and none cut; a taller panel before changes nothing.
     void panel_data() {
         tabelle(QFINDTESTDATA("daten/ansicht.txt"),
                 {"schritt", "ziel", "werkstatt", "geraet", "akku", "panic", "auch", "ansicht"});
@@ -98,32 +101,15 @@ private Q_SLOTS:
     void panel() {
         const QByteArray &ziel = spalte("ziel"), &geraet = spalte("geraet");
         const QList<QByteArray> auch = spalte("auch").split(' ');
-        const Zustand zustand{schrittAus(spalte("schritt")),
-                              ziel.isEmpty() ? std::nullopt : std::optional(QUrl(ziel)),
-                              text(spalte("werkstatt")),
-                              geraet.isEmpty() ? std::nullopt : std::optional(geraetAus(geraet)),
-                              akkuAus(spalte("akku")),
-                              spalte("panic").toLongLong(),
-                              !auch.contains("optionAus"),
-                              auch.contains("mac"),
-                              auch.contains("pruefend"),
-                              text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : "")};
-        QTEST(beschreiben(ansichtFuer(zustand)).toUtf8(), "ansicht");
-    }
-
-    // Fixed width, the height the content needs, wrapped texts across the panel's whole width and
-    // none cut, as soon as a change returns; a taller panel before changes nothing.
-    void geometrie_data() {
-        QTest::addColumn<Schritt>("schritt");
-        for (const QString& schritt :
-             QStringList{"ohneLink", "wartetAufVertrauen", "sendet", "fertig: An Werkora gesendet.",
-                         "fehler: " + unlesbar.repeated(8)})
-            QTest::newRow(qPrintable(schritt.left(30))) << schrittAus(schritt);
-    }
-    void geometrie() {
-        QFETCH(Schritt, schritt);
+        const Ansicht ansicht = ansichtFuer(
+            {schrittAus(spalte("schritt")), ziel.isEmpty() ? std::nullopt : std::optional(QUrl(ziel)),
+             text(spalte("werkstatt")), geraet.isEmpty() ? std::nullopt : std::optional(geraetAus(geraet)),
+             akkuAus(spalte("akku")), spalte("panic").toLongLong(), !auch.contains("optionAus"),
+             auch.contains("mac"), auch.contains("pruefend"),
+             text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : "")});
+        QTEST(beschreiben(ansicht).toUtf8(), "ansicht");
         m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fehler(unlesbar.repeated(12)))));
-        m_ansicht->darstellen(ansichtFuer(mitDaten(schritt)));
+        m_ansicht->darstellen(ansicht);
         QCOMPARE(m_ansicht->minimumWidth(), KabelAnsicht::breite);
         QCOMPARE(m_ansicht->maximumWidth(), KabelAnsicht::breite);
         int unten = 0;
