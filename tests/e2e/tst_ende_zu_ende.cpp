@@ -78,11 +78,7 @@ private Q_SLOTS:
 
     // The report's bytes and the tool calls in their order, with and without the removal; the log,
     // switched on, tells what ran without a word of what the phone said.
-    void golden_data() {
-        QTest::addColumn<bool>("entkoppeln");
-        QTest::newRow("pairing removed") << true;
-        QTest::newRow("pairing kept") << false;
-    }
+    void golden_data() { jaNein("entkoppeln", "pairing kept", "pairing removed"); }
     void golden() {
         QFETCH(bool, entkoppeln);
         m_buehne->iphone();

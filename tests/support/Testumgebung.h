@@ -122,6 +122,13 @@ inline void tabelle(const QString& pfad, const QList<const char*>& spalten) {
     }
 }
 
+// A table of one bool column: the row `nein` with false, the row `ja` with true.
+inline void jaNein(const char* spalte, const char* nein, const char* ja) {
+    QTest::addColumn<bool>(spalte);
+    QTest::newRow(nein) << false;
+    QTest::newRow(ja) << true;
+}
+
 // Records written in table files. Identity: "produkt;ios;serial;imei;imei2;activation", empty parts
 // unknown. Battery: "cycles/design/actual/temperature", "?" unknown; an empty text is no record.
 inline std::optional<QString> text(const QString& feld) {
