@@ -79,9 +79,8 @@ private Q_SLOTS:
             const int n = zufall.bounded(12);
             const icu::UnicodeString utf16 = icu::UnicodeString::fromUTF8(text.toStdString());
             grenzen->setText(utf16);
-            int32_t grenze = grenzen->first();
-            for (int i = 0; i < n && grenze != icu::BreakIterator::DONE; ++i)
-                grenze = grenzen->next();
+            grenzen->first();
+            const int32_t grenze = grenzen->next(n); // DONE beyond the end
             std::string erwartet;
             utf16.tempSubString(0, grenze == icu::BreakIterator::DONE ? utf16.length() : grenze)
                 .toUTF8String(erwartet);
