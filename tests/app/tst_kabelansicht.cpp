@@ -114,11 +114,10 @@ private Q_SLOTS:
         QCOMPARE(m_ansicht->maximumWidth(), KabelAnsicht::breite);
         int unten = 0;
         for (const QWidget* teil : m_ansicht->findChildren<QWidget*>()) {
-            const auto* label = qobject_cast<const QLabel*>(teil);
             if (!teil->isVisibleTo(m_ansicht.get()) || !teil->findChildren<QWidget*>().isEmpty())
                 continue;
             unten = std::max(unten, teil->mapTo(m_ansicht.get(), QPoint(0, teil->height())).y());
-            if (label && label->wordWrap())
+            if (const auto* label = qobject_cast<const QLabel*>(teil); label && label->wordWrap())
                 QVERIFY(label->height() >= label->heightForWidth(label->width()) &&
                         label->mapTo(m_ansicht.get(), QPoint(label->width(), 0)).x() ==
                             KabelAnsicht::breite - 20);

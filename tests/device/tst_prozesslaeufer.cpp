@@ -61,10 +61,9 @@ private Q_SLOTS:
                                 ? std::optional(
                                       Kopie{ziel.path(), [&](const Kopierstand& stand) { staende << stand; }})
                                 : std::nullopt);
-        const bool abgebrochen = !lauf && std::holds_alternative<Abgebrochen>(lauf.error());
-        QTEST(lauf          ? QByteArray::number(lauf->status)
-              : abgebrochen ? "-1"
-                            : beschreibung(lauf.error()).toUtf8(),
+        QTEST(lauf                                                ? QByteArray::number(lauf->status)
+              : std::holds_alternative<Abgebrochen>(lauf.error()) ? "-1"
+                                                                  : beschreibung(lauf.error()).toUtf8(),
               "status");
         QTEST(lauf ? lauf->fehlerausgabe : QByteArray(), "fehlerausgabe");
         QTEST(lauf ? lauf->ausgabe : QByteArray(), "ausgabe");

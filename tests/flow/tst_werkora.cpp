@@ -23,10 +23,9 @@ QString lesen(const QByteArray& was, const QByteArray& eingabe) {
         {"abgebrochen", Abgebrochen{}}};
     const QList<QByteArray> staende{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"},
         modi{"normal", "wiederherstellung", "dfu"}, teile = eingabe.split(' ');
-    const auto ergebnis = [&](auto wert) -> Ergebnis<decltype(wert)> {
-        if (fehler.contains(teile[0]))
-            return std::unexpected(fehler.at(teile[0]));
-        return wert;
+    const auto ergebnis = [&](auto wert) {
+        return fehler.contains(teile[0]) ? std::unexpected(fehler.at(teile[0]))
+                                         : Ergebnis<decltype(wert)>(wert);
     };
     QList<Usbmodus> usb;
     for (const QByteArray& modus : teile.value(2).split(','))

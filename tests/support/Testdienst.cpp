@@ -68,10 +68,4 @@ Testdienst::Testdienst() {
     m_server.listen(QHostAddress::LocalHost, 0);
 }
 
-void Testdienst::freigeben() {
-    m_zurueckhalten = false;
-    for (const auto& antworten : std::exchange(m_zurueckgehalten, {}))
-        antworten();
-}
-
 } // namespace kabel::test

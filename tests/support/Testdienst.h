@@ -41,7 +41,11 @@ public:
         m_antworten[methode] = antwort;
     }
     void setZurueckhalten(bool an) { m_zurueckhalten = an; }
-    void freigeben();
+    void freigeben() {
+        m_zurueckhalten = false;
+        for (const auto& antworten : std::exchange(m_zurueckgehalten, {}))
+            antworten();
+    }
     const QList<Anfrage>& anfragen() const { return m_anfragen; }
     qsizetype anzahl(const QByteArray& methode) const {
         return std::ranges::count(m_anfragen, methode, &Anfrage::methode);

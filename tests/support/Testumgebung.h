@@ -76,16 +76,20 @@ inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
     qputenv("FONTCONFIG_FILE", QFile::encodeName(pfad));
 }
 
+// The content of a file, or "missing" and its path.
+inline QByteArray inhalt(const QString& pfad) {
+    QFile datei(pfad);
+    return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + QFile::encodeName(pfad);
+}
+
 // A QTest data table of byte columns from a file beside the test: one row per line, its name and
 // then one field per column, all separated by " | ", the last taking the rest of the line; lines
 // starting with "#" are comments. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte,
 // "\{N:text}" for text (no "}" in it) N times, and "@path" for the content of that file, relative
 // to the table.
 inline QByteArray feld(const QByteArray& text, const QDir& hier) {
-    if (text.startsWith('@')) {
-        QFile datei(hier.filePath(QString::fromUtf8(text.mid(1))));
-        return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + text;
-    }
+    if (text.startsWith('@'))
+        return inhalt(hier.filePath(QString::fromUtf8(text.mid(1))));
     QByteArray bytes;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : 0;
