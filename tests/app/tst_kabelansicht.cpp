@@ -93,6 +93,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_ansicht.get()));
     }
 
+    // What the window shows for a state, as a plain description; and laid out, as soon as a change
+    // returns: fixed width, the height the content needs, wrapped texts across the panel's whole
+    // width and none cut; a taller panel before changes nothing.
     void panel_data() {
         tabelle(QFINDTESTDATA("daten/ansicht.txt"),
                 {"schritt", "ziel", "werkstatt", "geraet", "akku", "panic", "auch", "ansicht"});
@@ -100,41 +103,23 @@ private Q_SLOTS:
     void panel() {
         const QByteArray &ziel = spalte("ziel"), &geraet = spalte("geraet");
         const QList<QByteArray> auch = spalte("auch").split(' ');
-        const Zustand zustand{schrittAus(spalte("schritt")),
-                              ziel.isEmpty() ? std::nullopt : std::optional(QUrl(ziel)),
-                              text(spalte("werkstatt")),
-                              geraet.isEmpty() ? std::nullopt : std::optional(geraetAus(geraet)),
-                              akkuAus(spalte("akku")),
-                              spalte("panic").toLongLong(),
-                              !auch.contains("optionAus"),
-                              auch.contains("mac"),
-                              auch.contains("pruefend"),
-                              text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : "")};
-        QTEST(beschreiben(ansichtFuer(zustand)).toUtf8(), "ansicht");
-    }
-
-    // Fixed width, the height the content needs, wrapped texts across the panel's whole width and
-    // none cut, as soon as a change returns; a taller panel before changes nothing.
-    void geometrie_data() {
-        QTest::addColumn<Schritt>("schritt");
-        for (const QString& schritt :
-             QStringList{"ohneLink", "wartetAufVertrauen", "sendet", "fertig: An Werkora gesendet.",
-                         "fehler: " + unlesbar.repeated(8)})
-            QTest::newRow(qPrintable(schritt.left(30))) << schrittAus(schritt);
-    }
-    void geometrie() {
-        QFETCH(Schritt, schritt);
+        const Ansicht ansicht = ansichtFuer(
+            {schrittAus(spalte("schritt")), ziel.isEmpty() ? std::nullopt : std::optional(QUrl(ziel)),
+             text(spalte("werkstatt")), geraet.isEmpty() ? std::nullopt : std::optional(geraetAus(geraet)),
+             akkuAus(spalte("akku")), spalte("panic").toLongLong(), !auch.contains("optionAus"),
+             auch.contains("mac"), auch.contains("pruefend"),
+             text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : "")});
+        QTEST(beschreiben(ansicht).toUtf8(), "ansicht");
         m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fehler(unlesbar.repeated(12)))));
-        m_ansicht->darstellen(ansichtFuer(mitDaten(schritt)));
+        m_ansicht->darstellen(ansicht);
         QCOMPARE(m_ansicht->minimumWidth(), KabelAnsicht::breite);
         QCOMPARE(m_ansicht->maximumWidth(), KabelAnsicht::breite);
         int unten = 0;
         for (const QWidget* teil : m_ansicht->findChildren<QWidget*>()) {
-            const auto* label = qobject_cast<const QLabel*>(teil);
             if (!teil->isVisibleTo(m_ansicht.get()) || !teil->findChildren<QWidget*>().isEmpty())
                 continue;
             unten = std::max(unten, teil->mapTo(m_ansicht.get(), QPoint(0, teil->height())).y());
-            if (label && label->wordWrap())
+            if (const auto* label = qobject_cast<const QLabel*>(teil); label && label->wordWrap())
                 QVERIFY(label->height() >= label->heightForWidth(label->width()) &&
                         label->mapTo(m_ansicht.get(), QPoint(label->width(), 0)).x() ==
                             KabelAnsicht::breite - 20);
@@ -179,10 +164,8 @@ private Q_SLOTS:
     // The window draws what the controller stored; after a failure the
     // button takes the focus, so Return starts the device phase again.
     void erneutVersuchen() {
-        m_zugriff->einstellen([](auto& a) {
-            a = {};
-            a.geraetedaten = std::unexpected(ZugriffFehler::lesen(unlesbar));
-        });
+        m_zugriff->einstellen(
+            [](auto& a) { a = {.geraetedaten = std::unexpected(ZugriffFehler::lesen(unlesbar))}; });
         Testdienst dienst;
         m_ablauf->linkOeffnen(dienst.link());
         QTRY_COMPARE(kind<QLabel>("meldungText")->text(), unlesbar);
@@ -207,9 +190,7 @@ private Q_SLOTS:
         m_zugriff->anhalten("geraetedatenLesen");
         m_zugriff->anhalten("panicLogsLesen");
         m_zugriff->einstellen([](auto& a) {
-            a.geraete = QStringList{"00008110-001A2B3C4D5E801E"};
-            a.kopierstaende = {{1, 100, std::chrono::milliseconds(1000)},
-                               {3, 5'500'000, std::chrono::milliseconds(2000)}};
+            a = {.kopierstaende = {{3, 5'500'000, std::chrono::milliseconds(2000)}}};
         });
         QTRY_COMPARE_WITH_TIMEOUT(m_zugriff->laufende(), 1, 10000);
         QVERIFY(app.fenster()->isVisible() && app.ablauf().schritt() == Schritt::liest());

@@ -22,32 +22,29 @@ QString ausgang(const Libimobiledevice& z, const QString& operation) {
     const auto text = [](const auto& e, auto wert) {
         return e ? wert(*e) : "Fehler: " + beschreibung(e.error());
     };
-    if (operation == "geraete")
-        return text(z.geraete(), [](const auto& liste) { return liste.join(','); });
     const auto kopplung = [](const Kopplung& k) {
         const QString stand =
             QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"}.at(
                 int(k.stand));
         return k.fehlercode ? stand + ' ' + QString::number(k.fehlercode) : stand;
     };
-    if (operation == "koppeln")
-        return text(z.koppeln(udid), kopplung);
-    if (operation == "istGekoppelt")
-        return text(z.istGekoppelt(udid), kopplung);
-    if (operation == "geraetedatenLesen")
-        return text(z.geraetedatenLesen(udid), [](const auto& daten) { return daten.produkt; });
-    if (operation == "panicLogsLesen")
-        return text(z.panicLogsLesen(udid),
-                    [](const auto& logs) { return QString::number(logs.size()) + " Logs"; });
-    if (operation == "akkudatenLesen") {
-        const auto zahl = [](const auto& wert) { return wert ? QString::number(*wert) : QString("?"); };
-        return text(z.akkudatenLesen(udid), [&](const std::optional<Akkudaten>& a) {
-            return a ? zahl(a->zyklen) + '/' + zahl(a->designMah) + '/' + zahl(a->istMah) + '/' +
-                           zahl(a->temperaturC)
-                     : "-";
-        });
-    }
-    return z.entkoppeln(udid) ? "ja" : "nein";
+    const auto zahl = [](const auto& wert) { return wert ? QString::number(*wert) : QString("?"); };
+    const auto akku = [&](const std::optional<Akkudaten>& a) {
+        return a ? zahl(a->zyklen) + '/' + zahl(a->designMah) + '/' + zahl(a->istMah) + '/' +
+                       zahl(a->temperaturC)
+                 : "-";
+    };
+    return operation == "geraete"        ? text(z.geraete(), [](const QStringList& l) { return l.join(','); })
+           : operation == "koppeln"      ? text(z.koppeln(udid), kopplung)
+           : operation == "istGekoppelt" ? text(z.istGekoppelt(udid), kopplung)
+           : operation == "geraetedatenLesen"
+               ? text(z.geraetedatenLesen(udid), [](const Geraetedaten& d) { return d.produkt; })
+           : operation == "panicLogsLesen"
+               ? text(z.panicLogsLesen(udid),
+                      [](const auto& l) { return QString::number(l.size()) + " Logs"; })
+           : operation == "akkudatenLesen" ? text(z.akkudatenLesen(udid), akku)
+           : z.entkoppeln(udid)            ? "ja"
+                                           : "nein";
 }
 
 } // namespace
@@ -60,10 +57,8 @@ private Q_SLOTS:
         tabelle(QFINDTESTDATA("daten/paniktexte.txt"), {"inhalt", "hoechstens", "text"});
     }
     void panicText() {
-        const QByteArray &inhalt = spalte("inhalt"), &hoechstens = spalte("hoechstens");
-        QTEST(QByteArray::fromStdString(
-                  kabel::panicText(inhalt, hoechstens.toULongLong()).value_or("(ungültig)")),
-              "text");
+        const auto text = kabel::panicText(spalte("inhalt"), spalte("hoechstens").toULongLong());
+        QTEST(QByteArray::fromStdString(text.value_or("(ungültig)")), "text");
     }
 
     // Random texts of awkward pieces (CR LF, combining marks, ZWJ sequences, flags, Hangul), cut at
@@ -84,9 +79,8 @@ private Q_SLOTS:
             const int n = zufall.bounded(12);
             const icu::UnicodeString utf16 = icu::UnicodeString::fromUTF8(text.toStdString());
             grenzen->setText(utf16);
-            int32_t grenze = grenzen->first();
-            for (int i = 0; i < n && grenze != icu::BreakIterator::DONE; ++i)
-                grenze = grenzen->next();
+            grenzen->first();
+            const int32_t grenze = grenzen->next(n); // DONE beyond the end
             std::string erwartet;
             utf16.tempSubString(0, grenze == icu::BreakIterator::DONE ? utf16.length() : grenze)
                 .toUTF8String(erwartet);
@@ -96,8 +90,7 @@ private Q_SLOTS:
 
     void auswahl_data() { tabelle(QFINDTESTDATA("daten/panicauswahl.txt"), {"pfade", "gewaehlt"}); }
     void auswahl() {
-        const QByteArray& pfade = spalte("pfade");
-        QTEST(panicKandidatenWaehlen(QString::fromUtf8(pfade).split(' ')).join(' ').toUtf8(), "gewaehlt");
+        QTEST(panicKandidatenWaehlen(QString(spalte("pfade")).split(' ')).join(' ').toUtf8(), "gewaehlt");
     }
 
     // A report file: read, and cut at 2,000,000 characters; no report: invalid text, a directory,
@@ -115,15 +108,7 @@ private Q_SLOTS:
     }
 
     void ausgaenge_data() {
-        tabelle(QFINDTESTDATA("daten/ausgaenge.txt"), {"aufruf", "status", "ausgabe", "ausgang"});
-        const QByteArray akku = "akkudatenLesen|idevicediagnostics" + u.toUtf8() +
-                                " ioregentry AppleSmartBattery",
-                         tief =
-                             QByteArray("<array>").repeated(60'000) + QByteArray("</array>").repeated(60'000);
-        QTest::newRow("XML, 60,000 levels deep")
-            << akku << QByteArray("0")
-            << "<plist><dict><key>IORegistry</key><dict><key>x</key>" + tief + "</dict></dict></plist>"
-            << QByteArray("-");
+        tabelle(QFINDTESTDATA("daten/ausgaenge.txt"), {"aufruf", "aufrufe", "status", "ausgabe", "ausgang"});
     }
     void ausgaenge() {
         const QByteArray &aufruf = spalte("aufruf"), &status = spalte("status"), &ausgabe = spalte("ausgabe");
@@ -132,44 +117,26 @@ private Q_SLOTS:
             laeufer->vorhandeneProgramme.clear();
         const QString werkzeug = QString::fromUtf8(aufruf).section('|', 1, 1);
         const auto fehler = [](Fehler f) { return Ergebnis<Werkzeugergebnis>(std::unexpected(f)); };
+        // The model, unless the row answers it: later identity keys are read only after one.
+        laeufer->antworten("ideviceinfo" + u + " -k ProductType", Werkzeugergebnis{0, "iPhone14,5\n"});
         laeufer->antworten(werkzeug, status == "fehlt"          ? fehler(ZugriffFehler::werkzeugFehlt())
                                      : status == "startetNicht" ? fehler(StartFehler{"kaputt"})
                                      : status == "abgebrochen"  ? fehler(Abgebrochen{})
                                      : status.endsWith(" stderr")
                                          ? Werkzeugergebnis{status.split(' ').first().toInt(), {}, ausgabe}
                                          : Werkzeugergebnis{status.toInt(), ausgabe});
-        // A later identity key is answered after a model; the reading stops at a failing key.
-        const qsizetype schluessel = QStringList{"ProductType",
-                                                 "ProductVersion",
-                                                 "SerialNumber",
-                                                 "InternationalMobileEquipmentIdentity",
-                                                 "InternationalMobileEquipmentIdentity2",
-                                                 "ActivationState"}
-                                         .indexOf(werkzeug.section(' ', -1));
-        if (schluessel > 0)
-            laeufer->antworten("ideviceinfo" + u + " -k ProductType", Werkzeugergebnis{0, "iPhone14,5\n"});
-        const QString erhalten = ausgang(Libimobiledevice(laeufer), aufruf.split('|').first());
-        QTEST(erhalten.toUtf8(), "ausgang");
+        QTEST(ausgang(Libimobiledevice(laeufer), aufruf.split('|').first()).toUtf8(), "ausgang");
         QVERIFY(laeufer->aufrufe().contains(werkzeug));
-        QCOMPARE(laeufer->aufrufe().size(),
-                 aufruf.startsWith("geraetedatenLesen") && !erhalten.startsWith("Fehler")
-                     ? 6
-                     : std::max<qsizetype>(schluessel, 0) + 1);
+        QCOMPARE(laeufer->aufrufe().size(), spalte("aufrufe").toLongLong());
     }
 
     // Debian's 1.3.0 has no -f and answers it with its usage: then it is called again without the
     // filter. 1.4 copies with the filter at once. The private directory goes either way.
-    void panicLogs_data() {
-        QTest::addColumn<bool>("mitFilter");
-        QTest::newRow("1.3.0") << false;
-        QTest::newRow("1.4") << true;
-    }
+    void panicLogs_data() { jaNein("mitFilter", "1.3.0", "1.4"); }
     void panicLogs() {
         QFETCH(bool, mitFilter);
         auto laeufer = std::make_shared<FakeLaeufer>();
-        QStringList verzeichnisse;
         const auto kopieren = [&](const QString& verzeichnis) {
-            verzeichnisse << verzeichnis;
             QVERIFY(QRegularExpression("/sondit-kabel-[0-9A-F-]{36}$").match(verzeichnis).hasMatch());
             QCOMPARE(int(QFile::permissions(verzeichnis)), 0x7700); // 0700
             QFile f(verzeichnis + "/panic-b.ips");
@@ -184,7 +151,6 @@ private Q_SLOTS:
         const auto logs = Libimobiledevice(laeufer).panicLogsLesen(udid);
         QVERIFY(logs && logs->size() == 1 && logs->first().datei == "panic-b.ips");
         QCOMPARE(laeufer->aufrufe().size(), mitFilter ? 1 : 2);
-        QCOMPARE(verzeichnisse.size(), 1);
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 };

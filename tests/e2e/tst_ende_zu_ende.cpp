@@ -24,10 +24,6 @@ QStringList prozesse(const QString& text) {
     return pids;
 }
 
-QByteArray gold(const char* name) {
-    return feld(QByteArray("@") + name, QDir(QFINDTESTDATA("golden"))).trimmed();
-}
-
 QStringList arbeitsverzeichnisse() {
     return QDir(QDir::tempPath()).entryList({"sondit-kabel-*"}, QDir::AllEntries | QDir::System, QDir::Name);
 }
@@ -78,11 +74,7 @@ private Q_SLOTS:
 
     // The report's bytes and the tool calls in their order, with and without the removal; the log,
     // switched on, tells what ran without a word of what the phone said.
-    void golden_data() {
-        QTest::addColumn<bool>("entkoppeln");
-        QTest::newRow("pairing removed") << true;
-        QTest::newRow("pairing kept") << false;
-    }
+    void golden_data() { jaNein("entkoppeln", "pairing kept", "pairing removed"); }
     void golden() {
         QFETCH(bool, entkoppeln);
         m_buehne->iphone();
@@ -91,8 +83,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_dienst->anzahl("POST"), 1, 20000);
         QCOMPARE(m_dienst->anfragen().last().kopfzeilen.value("content-type"),
                  QByteArray("application/json"));
-        QCOMPARE(m_dienst->anfragen().last().inhalt, gold("bericht-iphone.json"));
-        QStringList aufrufe = QString(gold("aufrufe.txt")).split('\n');
+        QCOMPARE(m_dienst->anfragen().last().inhalt,
+                 inhalt(QFINDTESTDATA("golden/bericht-iphone.json")).trimmed());
+        QStringList aufrufe = QString(inhalt(QFINDTESTDATA("golden/aufrufe.txt")).trimmed()).split('\n');
         if (!entkoppeln)
             aufrufe.removeLast();
         QTRY_COMPARE_WITH_TIMEOUT(m_buehne->aufrufe(), aufrufe, 10000);

@@ -1,5 +1,7 @@
 #include "Buehne.h"
 
+#include "Testumgebung.h"
+
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,15 +9,6 @@
 #include <QStandardPaths>
 
 namespace kabel::test {
-
-namespace {
-
-QByteArray lesen(const QString& pfad) {
-    QFile datei(pfad);
-    return datei.open(QIODevice::ReadOnly) ? datei.readAll() : QByteArray();
-}
-
-} // namespace
 
 Buehne::Buehne() {
     // A copy, not a link: the app finds its resources next to where it really is.
@@ -35,26 +28,17 @@ void Buehne::schreiben(const QString& relativ, const QByteArray& inhalt) const {
         datei.write(inhalt);
 }
 
-void Buehne::dauer(const QString& aufruf, double sekunden) const {
-    schreiben(aufruf.isEmpty() ? "alle.dauer" : "antworten/" + aufruf + ".dauer",
-              QByteArray::number(sekunden));
-}
-
-void Buehne::datei(const QString& aufruf, const QString& relativ, const QByteArray& inhalt) const {
-    schreiben("antworten/" + aufruf + ".dateien/" + relativ, inhalt);
-}
-
 void Buehne::iphone() const {
-    const QJsonObject antworten = QJsonDocument::fromJson(lesen(KABEL_DATEN "/iphone.json")).object();
+    const QJsonObject antworten = QJsonDocument::fromJson(inhalt(KABEL_DATEN "/iphone.json")).object();
     for (auto it = antworten.begin(); it != antworten.end(); ++it) {
-        const QString inhalt = it.value().toString();
+        const QString wert = it.value().toString();
         schreiben("antworten/" + it.key(),
-                  inhalt.startsWith('@') ? lesen(KABEL_DATEN "/" + inhalt.mid(1)) : inhalt.toUtf8());
+                  wert.startsWith('@') ? inhalt(KABEL_DATEN "/" + wert.mid(1)) : wert.toUtf8());
     }
 }
 
 QStringList Buehne::aufrufe() const {
-    return QString::fromUtf8(lesen(m_wurzel.path() + "/share/sondit-kabel/szenario/aufrufe.log"))
+    return QString::fromUtf8(inhalt(m_wurzel.path() + "/share/sondit-kabel/szenario/aufrufe.log"))
         .split('\n', Qt::SkipEmptyParts);
 }
 

@@ -20,9 +20,14 @@ public:
     QString werkzeugVerzeichnis() const { return m_wurzel.path() + "/share/sondit-kabel/bin"; }
 
     // The call stays silent this long before answering; with no call given, every call does.
-    void dauer(const QString& aufruf, double sekunden) const;
+    void dauer(const QString& aufruf, double sekunden) const {
+        schreiben(aufruf.isEmpty() ? "alle.dauer" : "antworten/" + aufruf + ".dauer",
+                  QByteArray::number(sekunden));
+    }
     // A file the call copies into its directory argument.
-    void datei(const QString& aufruf, const QString& relativ, const QByteArray& inhalt) const;
+    void datei(const QString& aufruf, const QString& relativ, const QByteArray& inhalt) const {
+        schreiben("antworten/" + aufruf + ".dateien/" + relativ, inhalt);
+    }
     // A trusted iPhone14,5 with battery figures and three panic logs, as Debian's 1.3.0 tools
     // answer (the crash tool takes "-f" for a directory and prints its usage): daten/iphone.json.
     void iphone() const;

@@ -68,23 +68,4 @@ Testdienst::Testdienst() {
     m_server.listen(QHostAddress::LocalHost, 0);
 }
 
-QUrl Testdienst::adresse(const QString& pfad) const {
-    return QUrl(QString("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(pfad));
-}
-
-QUrl Testdienst::link(const QString& pfad) const {
-    return QUrl("sondit-kabel://lesen?ziel=" +
-                QString::fromLatin1(QUrl::toPercentEncoding(adresse(pfad).toString())));
-}
-
-void Testdienst::freigeben() {
-    m_zurueckhalten = false;
-    for (const auto& antworten : std::exchange(m_zurueckgehalten, {}))
-        antworten();
-}
-
-qsizetype Testdienst::anzahl(const QByteArray& methode) const {
-    return std::ranges::count(m_anfragen, methode, &Anfrage::methode);
-}
-
 } // namespace kabel::test

@@ -31,15 +31,25 @@ class Testdienst : public QObject {
 public:
     Testdienst();
 
-    QUrl adresse(const QString& pfad = "/api/public/kabel/token") const;
-    QUrl link(const QString& pfad = "/api/public/kabel/token") const; // sondit-kabel://lesen?ziel=…
+    QUrl adresse(const QString& pfad = "/api/public/kabel/token") const {
+        return QUrl(QString("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(pfad));
+    }
+    QUrl link(const QString& pfad = "/api/public/kabel/token") const { // sondit-kabel://lesen?ziel=…
+        return QUrl("sondit-kabel://lesen?ziel=" + QUrl::toPercentEncoding(adresse(pfad).toString()));
+    }
     void setAntwort(const QByteArray& methode, const Dienstantwort& antwort) {
         m_antworten[methode] = antwort;
     }
     void setZurueckhalten(bool an) { m_zurueckhalten = an; }
-    void freigeben();
+    void freigeben() {
+        m_zurueckhalten = false;
+        for (const auto& antworten : std::exchange(m_zurueckgehalten, {}))
+            antworten();
+    }
     const QList<Anfrage>& anfragen() const { return m_anfragen; }
-    qsizetype anzahl(const QByteArray& methode) const;
+    qsizetype anzahl(const QByteArray& methode) const {
+        return std::ranges::count(m_anfragen, methode, &Anfrage::methode);
+    }
 
 Q_SIGNALS:
     void angefragt(const kabel::test::Anfrage& anfrage);

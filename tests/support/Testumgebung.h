@@ -76,21 +76,31 @@ inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
     qputenv("FONTCONFIG_FILE", QFile::encodeName(pfad));
 }
 
+// The content of a file, or "missing" and its path.
+inline QByteArray inhalt(const QString& pfad) {
+    QFile datei(pfad);
+    return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + QFile::encodeName(pfad);
+}
+
 // A QTest data table of byte columns from a file beside the test: one row per line, its name and
 // then one field per column, all separated by " | ", the last taking the rest of the line; lines
 // starting with "#" are comments. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte,
-// and "@path" for the content of that file, relative to the table.
+// "\{N:text}" for text (no "}" in it) N times, and "@path" for the content of that file, relative
+// to the table.
 inline QByteArray feld(const QByteArray& text, const QDir& hier) {
-    if (text.startsWith('@')) {
-        QFile datei(hier.filePath(QString::fromUtf8(text.mid(1))));
-        return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + text;
-    }
+    if (text.startsWith('@'))
+        return inhalt(hier.filePath(QString::fromUtf8(text.mid(1))));
     QByteArray bytes;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : 0;
         if (c == 'x')
             bytes += char(text.mid(i + 1, 2).toInt(nullptr, 16)), i += 2;
-        else
+        else if (c == '{') {
+            const qsizetype mal = text.indexOf(':', i), ende = text.indexOf('}', mal);
+            bytes +=
+                feld(text.mid(mal + 1, ende - mal - 1), hier).repeated(text.mid(i + 1, mal - i - 1).toInt());
+            i = ende;
+        } else
             bytes += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c ? c : text[i];
     }
     return bytes;
@@ -116,26 +126,28 @@ inline void tabelle(const QString& pfad, const QList<const char*>& spalten) {
     }
 }
 
+// A table of one bool column: the row `nein` with false, the row `ja` with true.
+inline void jaNein(const char* spalte, const char* nein, const char* ja) {
+    QTest::addColumn<bool>(spalte);
+    QTest::newRow(nein) << false;
+    QTest::newRow(ja) << true;
+}
+
 // Records written in table files. Identity: "produkt;ios;serial;imei;imei2;activation", empty parts
 // unknown. Battery: "cycles/design/actual/temperature", "?" unknown; an empty text is no record.
 inline std::optional<QString> text(const QString& feld) {
     return feld.isEmpty() ? std::nullopt : std::optional(feld);
 }
 inline Geraetedaten geraetAus(const QString& text) {
-    QList<std::optional<QString>> t;
-    for (const QString& teil : text.split(';'))
-        t << test::text(teil);
-    return {t[0].value_or(""), t[1], t[2], t[3], t[4], t[5]};
+    const QStringList t = text.split(';');
+    return {t[0], test::text(t[1]), test::text(t[2]), test::text(t[3]), test::text(t[4]), test::text(t[5])};
 }
 inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
     const QList<QByteArray> z = text.split('/');
-    const auto zahl = [&](int i) {
-        return z.at(i) == "?" ? std::nullopt : std::optional(z.at(i).toLongLong());
-    };
+    const auto zahl = [&](int i) { return z[i] == "?" ? std::nullopt : std::optional(z[i].toLongLong()); };
     if (text.isEmpty())
         return std::nullopt;
-    return Akkudaten{zahl(0), zahl(1), zahl(2),
-                     z.at(3) == "?" ? std::nullopt : std::optional(z.at(3).toDouble())};
+    return Akkudaten{zahl(0), zahl(1), zahl(2), z[3] == "?" ? std::nullopt : std::optional(z[3].toDouble())};
 }
 
 } // namespace kabel::test

@@ -6,10 +6,9 @@
 #include <time.h>
 
 int main(int argc, char** argv) {
-    static char puffer[4096];
     if (argc != 4)
         return 2;
-    setvbuf(stdout, puffer, _IOFBF, sizeof puffer);
+    setvbuf(stdout, NULL, _IOFBF, 4096);
     const int anzahl = atoi(argv[2]);
     const long ms = atol(argv[3]);
     const struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
