@@ -10,8 +10,7 @@ namespace kabel::test {
 
 // A tool runner that answers what the test set and records every call, written as the tool's
 // name and arguments joined by blanks, "DIR" for a directory argument. A call without an answer
-// prints nothing and ends with 0, like a key without value. An answer beyond its limit is killed,
-// as the real runner does (a copy's progress has none). Used from one thread.
+// prints nothing and ends with 0, like a key without value. Used from one thread.
 class FakeLaeufer final : public Werkzeuglaeufer {
 public:
     // `dabei` runs during the call with its directory, as a tool that writes there.
@@ -25,7 +24,7 @@ public:
     QStringList vorhandeneProgramme{"usbmuxd"};
 
     Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
-                                          const std::optional<Kopie>& kopie) const override {
+                                          const std::optional<Kopie>&) const override {
         QString aufruf = name, verzeichnis;
         for (const QString& argument : argumente) {
             if (QFileInfo(argument).isDir())
@@ -36,8 +35,6 @@ public:
         const auto [antwort, dabei] = m_antworten.value(aufruf, {Werkzeugergebnis{}, {}});
         if (dabei)
             dabei(verzeichnis);
-        if (!kopie && antwort && antwort->ausgabe.size() > antwortHoechstens)
-            return std::unexpected(Abgebrochen{});
         return antwort;
     }
 
