@@ -1,7 +1,6 @@
 // The window: what it shows for a state of the controller, as a plain description (tables in
 // daten/), and on the offscreen platform its geometry per step, the grid's cells, and the two ways
 // it acts on the controller (the stored option and retry).
-#include "FakeUsbsicht.h"
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
@@ -85,8 +84,7 @@ private Q_SLOTS:
         QSettings().clear();
         m_zugriff = std::make_shared<FakeZugriff>();
         m_zugriff->einstellen([](auto& a) { a.geraete = QStringList(); }); // no phone until a test has one
-        m_ablauf = std::make_unique<KabelAblauf>(m_netz, m_zugriff, std::chrono::milliseconds(10),
-                                                 std::make_shared<FakeUsbsicht>());
+        m_ablauf = std::make_unique<KabelAblauf>(m_netz, m_zugriff, std::chrono::milliseconds(10), m_zugriff);
         m_ansicht = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_ansicht->show();
         m_ansicht->activateWindow();

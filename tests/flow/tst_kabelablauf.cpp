@@ -1,6 +1,5 @@
 // The controller against a recording fake device and real HTTP services on 127.0.0.1: the lookup,
 // the device loop, the report, and checks superseded by a newer link at every stage.
-#include "FakeUsbsicht.h"
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
@@ -37,7 +36,6 @@ class TestKabelAblauf : public QObject {
 
     QNetworkAccessManager m_netz;
     std::shared_ptr<FakeZugriff> m_geraet;
-    std::shared_ptr<FakeUsbsicht> m_usb;
 
     // Three more device calls write nothing: the window stays steady.
     void ruhig(KabelAblauf& ablauf) {
@@ -52,7 +50,6 @@ private Q_SLOTS:
         m_netz.setTransferTimeout(500); // a silent service is given up sooner here
         QSettings().clear();
         m_geraet = std::make_shared<FakeZugriff>();
-        m_usb = std::make_shared<FakeUsbsicht>();
     }
 
     // With two phones attached nothing is asked or read; with the one left, one pairing request per
@@ -65,7 +62,7 @@ private Q_SLOTS:
             a.koppeln = Kopplung{Kopplung::gesperrt};
         });
         Testdienst dienst;
-        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_geraet);
         ablauf.linkOeffnen(dienst.link());
         QTRY_VERIFY(m_geraet->anzahl("geraete") >= 3);
         QCOMPARE(
@@ -86,8 +83,10 @@ private Q_SLOTS:
         QCOMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
         ruhig(ablauf);
         QCOMPARE(m_geraet->aufrufe().last(), "geraete");
-        m_usb->setzen(QList{Usbmodus::wiederherstellung}); // the bus is looked at while none is listed
-        m_geraet->einstellen([](auto& a) { a.geraete = QStringList(); });
+        m_geraet->einstellen([](auto& a) { // the bus is looked at while none is listed
+            a.geraete = QStringList();
+            a.usb = QList{Usbmodus::wiederherstellung};
+        });
         QTRY_COMPARE(
             ablauf.hinweis(),
             Text(
@@ -106,7 +105,7 @@ private Q_SLOTS:
         const Kopplung fehlgeschlagen{Kopplung::fehlgeschlagen, -5};
         m_geraet->einstellen([&](auto& a) { a.gekoppelt = a.koppeln = fehlgeschlagen; });
         Testdienst dienst;
-        KabelAblauf ablauf(m_netz, m_geraet, std::chrono::milliseconds(300), m_usb); // the hint is seen
+        KabelAblauf ablauf(m_netz, m_geraet, std::chrono::milliseconds(300), m_geraet); // the hint is seen
         ablauf.linkOeffnen(dienst.link());
         QTRY_COMPARE(ablauf.hinweis(), hinweisOhneVertrauen(fehlgeschlagen, 3)); // its text: texte.txt
         QCOMPARE(m_geraet->anzahl("istGekoppelt"), 3);
@@ -137,7 +136,7 @@ private Q_SLOTS:
             antwort->kopfzeilen.insert("Location", anderswo.adresse().toString().toUtf8());
         dienst.setAntwort("GET", lookup);
         dienst.setAntwort("POST", bericht);
-        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_geraet);
         ablauf.setKopplungEntfernen(kopplung != "aus");
         ablauf.linkOeffnen(get == "fremd" ? schlechterLink : dienst.link());
         if (schritt.text().contains("Kopplung")) { // removed only after Werkora took the report
@@ -189,7 +188,7 @@ private Q_SLOTS:
                    gescheitert = stufe.startsWith("failed"),
                    haelt = stufe.contains("running") || stufe.contains("report");
         neu.setAntwort("GET", {neuAbgelehnt ? 404 : 200, R"({"werkstatt":"Neu"})"});
-        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_geraet);
         QSignalSpy beantwortet(&m_netz, &QNetworkAccessManager::finished);
         alt.setZurueckhalten(stufe == "lookup answer pending");
         m_geraet->einstellen([&](auto& a) {
@@ -257,7 +256,7 @@ private Q_SLOTS:
     void warteschlange() {
         m_geraet->anhalten("entkoppeln", false);
         Testdienst a, b, d;
-        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_usb);
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_geraet);
         ablauf.linkOeffnen(a.link());
         QTRY_VERIFY(m_geraet->laufende() == 1 && m_geraet->aufrufe().last().startsWith("entkoppeln"));
         m_geraet->anhalten("istGekoppelt"); // where d's check is to stop

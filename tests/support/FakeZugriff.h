@@ -2,6 +2,7 @@
 
 #include "device/Abbruch.h"
 #include "device/Geraetezugriff.h"
+#include "device/Usbsicht.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -11,10 +12,11 @@
 namespace kabel::test {
 
 // A device that answers what the test sets, by default as a trusted iPhone14,5 with battery
-// figures and one panic log, and records every call as "operation udid"; safe to use from the
-// controller's worker thread. Operations can be held back until released, or until the work they
-// run for is ended (as a tool is killed; they then answer as set).
-class FakeZugriff final : public Geraetezugriff {
+// figures and one panic log on a bus without a phone in recovery, and records every call as
+// "operation udid" (looking at the bus is no call); safe to use from the controller's device pool.
+// Operations can be held back until released, or until the work they run for is ended (as a tool
+// is killed; they then answer as set).
+class FakeZugriff final : public Geraetezugriff, public Usbsicht {
 public:
     struct Antworten {
         Ergebnis<QStringList> geraete = QStringList{"00008110-001A2B3C4D5E801E"};
@@ -25,10 +27,12 @@ public:
         Ergebnis<QList<PanicLog>> panic = QList<PanicLog>{{"panic-1.ips", "eins"}};
         QList<Kopierstand> kopierstaende; // told, in order, as the copy begins
         bool entkoppelt = true;
+        std::optional<QList<Usbmodus>> usb = QList<Usbmodus>();
     };
 
     using A = Antworten;
 
+    std::optional<QList<Usbmodus>> appleGeraete() const override { return gesperrt(m_antworten.usb); }
     Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &A::geraete); }
     Ergebnis<Kopplung> istGekoppelt(const QString& u) const override {
         return rufen("istGekoppelt", u, &A::gekoppelt);
