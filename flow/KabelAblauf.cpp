@@ -14,8 +14,9 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QFuture>
+#include <QPromise>
 #include <QSettings>
-#include <QtConcurrentRun>
 
 namespace kabel {
 
@@ -74,17 +75,24 @@ void KabelAblauf::neuePruefung() {
 
 template <typename Arbeit, typename Weiter> void KabelAblauf::amGeraet(Arbeit arbeit, Weiter weiter) {
     using Wert = std::invoke_result_t<Arbeit, const Geraetezugriff&>;
-    QtConcurrent::run(&m_geraetearbeit, [zugriff = m_zugriff, abbruch = m_abbruch,
-                                         arbeit = std::move(arbeit)] {
-        // Skipped for a superseded check: not all of it runs in tools, which ending a check kills.
-        if (abbruch->beendet())
-            return std::optional<Wert>();
-        const Abbruch::Zuordnung zuordnung(abbruch); // its tools belong to the check
-        return std::optional<Wert>(arbeit(*zugriff));
-    }).then(this, [this, pruefung = m_pruefung, weiter = std::move(weiter)](std::optional<Wert> ergebnis) {
-        if (ergebnis && istAktuell(pruefung))
-            weiter(std::move(*ergebnis));
-    });
+    // Both steps are chained before the work may start: a continuation attached to work already
+    // done would run at once, inside the caller, and not in a later turn.
+    QPromise<void> los;
+    los.future()
+        .then(&m_geraetearbeit,
+              [zugriff = m_zugriff, abbruch = m_abbruch, arbeit = std::move(arbeit)] {
+                  // Skipped for a superseded check: not all of it runs in tools, which ending a check kills.
+                  if (abbruch->beendet())
+                      return std::optional<Wert>();
+                  const Abbruch::Zuordnung zuordnung(abbruch); // its tools belong to the check
+                  return std::optional<Wert>(arbeit(*zugriff));
+              })
+        .then(this, [this, pruefung = m_pruefung, weiter = std::move(weiter)](std::optional<Wert> ergebnis) {
+            if (ergebnis && istAktuell(pruefung))
+                weiter(std::move(*ergebnis));
+        });
+    los.start();
+    los.finish();
 }
 
 void KabelAblauf::linkOeffnen(const QUrl& link) {
