@@ -12,9 +12,9 @@
 #include "device/Udevsicht.h"
 #include "flow/Konfiguration.h"
 
+#include <QFuture>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QFuture>
 #include <QPromise>
 #include <QSettings>
 
