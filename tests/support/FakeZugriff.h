@@ -12,7 +12,7 @@
 namespace kabel::test {
 
 // A device that answers what the test sets, by default as a trusted iPhone14,5 with battery
-// figures and one panic log on a bus without a phone in recovery, and records every call as
+// figures and one panic log, on a USB bus that shows no Apple phone, and records every call as
 // "operation udid" (looking at the bus is no call); safe to use from the controller's device pool.
 // Operations can be held back until released, or until the work they run for is ended (as a tool
 // is killed; they then answer as set).
