@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QNetworkAccessManager>
 #include <QPixmap>
 #include <QStandardPaths>
 
@@ -110,7 +111,8 @@ int main(int argc, char* argv[]) {
         bilder.append({QStringLiteral("16-untertitel-nur-host"), zustand});
     }
 
-    KabelAblauf ablauf;
+    QNetworkAccessManager netz;
+    KabelAblauf ablauf(netz);
     KabelAnsicht ansicht(ablauf);
     ansicht.show();
     for (const auto& [name, zustand] : bilder) {
