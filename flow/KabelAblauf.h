@@ -4,6 +4,7 @@
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
+#include "device/Panicbefund.h"
 #include "device/Usbsicht.h"
 
 #include <QElapsedTimer>
@@ -28,7 +29,7 @@ class Abbruch;
 // written there only, so no locks exist.
 //
 // Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis, ziel,
-// werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown)
+// werkstatt, geraet, akku, panicAnzahl, panicBefund; the panic texts themselves are only sent)
 // stores the value, then emits geaendert(). The step and the hint are not written again unchanged,
 // so the passes of the device loop stay quiet.
 //
@@ -71,6 +72,8 @@ public:
     const std::optional<Geraetedaten>& geraet() const { return m_geraet; }
     const std::optional<Akkudaten>& akku() const { return m_akku; }
     qint64 panicAnzahl() const { return m_panicAnzahl; }
+    // What the logs read say: the last panic, its reason, missing sensors, empty and unreadable logs.
+    const Panicbefund& panicBefund() const { return m_panicBefund; }
 
     // The stored option "kopplungEntfernen" (default true), read from and written to the
     // per-user settings at once. Not published: writing it announces nothing.
@@ -136,6 +139,7 @@ private:
     std::optional<Geraetedaten> m_geraet;
     std::optional<Akkudaten> m_akku;
     qint64 m_panicAnzahl = 0;
+    Panicbefund m_panicBefund;
 };
 
 } // namespace kabel
