@@ -2,6 +2,8 @@
 
 #include "device/Panicdatei.h"
 
+#include <algorithm>
+
 namespace kabel {
 
 namespace {
