@@ -120,7 +120,7 @@ private Q_SLOTS:
         uhr.start();
         ablauf.linkOeffnen(dienst.link());
         if (wechselnd) {
-            wechsel.start(grenze / 6);
+            wechsel.start(grenze / 10);
             QTRY_VERIFY_WITH_TIMEOUT(uhr.elapsed() > 3 * grenze, 10000);
             QCOMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
             wechsel.stop();
