@@ -11,10 +11,14 @@ namespace {
 // Something missing or broken that the technician can put right, in the failure's own words.
 Hinweis fehlerHinweis(const Fehler& fehler) {
     const auto* zugriff = std::get_if<ZugriffFehler>(&fehler);
-    // In the order of ZugriffFehler::Fall.
+    // In the order of ZugriffFehler::Fall; a case added later is named plainly.
     const char* const faelle[] = {"lesen", "werkzeugFehlt", "nichtGekoppelt", "usbDienstFehlt",
                                   "usbDienstAntwortetNicht"};
-    return {zugriff ? faelle[int(zugriff->fall())] : "startFehler", beschreibung(fehler)};
+    const auto fall = zugriff ? std::size_t(zugriff->fall()) : 0;
+    return {!zugriff                   ? "startFehler"
+            : fall < std::size(faelle) ? faelle[fall]
+                                       : "zugriffFehler",
+            beschreibung(fehler)};
 }
 
 bool istAbgebrochen(const auto& ergebnis) {
