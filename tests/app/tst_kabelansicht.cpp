@@ -55,6 +55,7 @@ Zustand mitDaten(Schritt schritt) {
             false,
             false,
             {},
+            {},
             panicAus("5;1;1;2024-03-15 14:22;<b>watchdog</b> & " + QString("no checkins ").repeated(8) +
                      ";3;2024-03-12;Prs0 mic1")
                 .second};
@@ -77,9 +78,10 @@ QString beschreiben(const Ansicht& ansicht) {
         teile << (baustein == Baustein::meldung
                       ? QString(symbole[int(ansicht.meldung->symbol)]) + '/' +
                             farben[int(ansicht.meldung->farbe)] + ": " + ansicht.meldung->text
-                  : baustein == Baustein::fortschritt ? "fortschritt: " + *ansicht.fortschritt
-                  : baustein == Baustein::hinweis     ? "hinweis: " + *ansicht.hinweis
-                  : baustein == Baustein::raster      ? "raster: " + rasterText(ansicht.raster)
+                  : baustein == Baustein::fortschritt       ? "fortschritt: " + *ansicht.fortschritt
+                  : baustein == Baustein::hinweis           ? "hinweis: " + *ansicht.hinweis
+                  : baustein == Baustein::kopierfortschritt ? "kopiert: " + *ansicht.kopierfortschritt
+                  : baustein == Baustein::raster            ? "raster: " + rasterText(ansicht.raster)
                   : baustein == Baustein::optionen ? QString("optionen ") + (ansicht.optionAn ? "an" : "aus")
                                                    : QString("erneutVersuchen"));
     return teile.join(" | ") + (teile.size() > 2 ? QString(" @%1").arg(ansicht.abstand) : QString());
@@ -134,7 +136,7 @@ private Q_SLOTS:
              text(spalte("werkstatt")), geraet.isEmpty() ? std::nullopt : std::optional(geraetAus(geraet)),
              akkuAus(spalte("akku")), panicAnzahl, !auch.contains("optionAus"), auch.contains("mac"),
              auch.contains("pruefend"), text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : ""),
-             panicBefund});
+             text(auch.contains("kopiert") ? "37 Berichte vom iPhone kopiert (640 kB) …" : ""), panicBefund});
         QTEST(beschreiben(ansicht).toUtf8(), "ansicht");
         m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fehler(unlesbar.repeated(12)))));
         m_ansicht->darstellen(ansicht);
@@ -223,7 +225,8 @@ private Q_SLOTS:
     }
 
     // Closed while it waits, the window comes up in front before the phone found is read; the
-    // copy's progress, reported on the device worker, shows under the reading step.
+    // copy's progress, reported on the device worker, shows under the reading step, as progress
+    // and not as a warning.
     void lesenImVordergrund() {
         m_ansicht.reset();
         KabelApp app(m_zugriff);
@@ -241,11 +244,12 @@ private Q_SLOTS:
         QVERIFY(app.fenster()->isVisible() && app.ablauf().schritt() == Schritt::liest());
         m_zugriff->freigeben("geraetedatenLesen");
         const QString fortschritt = "3 Berichte vom iPhone kopiert (5 MB) …";
-        QTRY_COMPARE(app.fenster()->findChild<QLabel*>("hinweisText")->text(), fortschritt);
-        QVERIFY(app.fenster()->findChild<QWidget*>("hinweis")->isVisible());
+        QTRY_COMPARE(app.fenster()->findChild<QLabel*>("kopierfortschrittText")->text(), fortschritt);
+        QVERIFY(app.fenster()->findChild<QWidget*>("kopierfortschritt")->isVisible() &&
+                !app.fenster()->findChild<QWidget*>("hinweis")->isVisible());
         m_zugriff->freigeben();
         QTRY_COMPARE(app.ablauf().schritt().fall(), Schritt::Fall::fertig);
-        QCOMPARE(app.ablauf().hinweis(), std::nullopt);
+        QCOMPARE(app.ablauf().kopierfortschritt(), std::nullopt);
     }
 };
 
