@@ -21,8 +21,15 @@ Kachel::Kachel(QWidget* parent) : QWidget(parent) {
 }
 
 void Kachel::paintEvent(QPaintEvent*) {
-    QPainter maler(this);
-    QSvgRenderer(bildDatei()).render(&maler, rect());
+    if (const qreal verhaeltnis = devicePixelRatioF();
+        m_bild.devicePixelRatio() != verhaeltnis || m_bild.isNull()) {
+        m_bild = QPixmap(size() * verhaeltnis);
+        m_bild.setDevicePixelRatio(verhaeltnis);
+        m_bild.fill(Qt::transparent);
+        QPainter maler(&m_bild);
+        QSvgRenderer(bildDatei()).render(&maler, rect());
+    }
+    QPainter(this).drawPixmap(0, 0, m_bild);
 }
 
 QList<QImage> programmBilder() {

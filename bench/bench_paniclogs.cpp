@@ -50,7 +50,7 @@ int werkzeugPhase(const QString& bin, qint64 bytes) {
         QElapsedTimer uhr;
         uhr.start();
         const QList<PanicLog> logs =
-            zugriff.panicLogsLesen(kabel::test::Buehne::udid()).value_or(QList<PanicLog>());
+            zugriff.panicLogsLesen(kabel::test::Buehne::udid(), Abbruch{}).value_or(QList<PanicLog>());
         ms.push_back(double(uhr.nsecsElapsed()) / 1e6);
         behalten = 0;
         for (const PanicLog& log : logs)

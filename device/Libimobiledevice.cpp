@@ -3,15 +3,17 @@
 #include "Akkuantwort.h"
 #include "Arbeitsverzeichnis.h"
 #include "Geraeteliste.h"
-#include "Infowert.h"
+#include "Kopierzeilen.h"
 #include "Kopplungsantwort.h"
 #include "Panicauswahl.h"
 #include "Panicdatei.h"
 #include "Prozesslaeufer.h"
 #include "Ressourcen.h"
-#include "Trennung.h"
+#include "Urteil.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
 
 namespace kabel {
 
@@ -20,15 +22,6 @@ namespace {
 const QString idevicepair = QStringLiteral("idevicepair");
 const QString ideviceinfo = QStringLiteral("ideviceinfo");
 const QString idevicecrashreport = QStringLiteral("idevicecrashreport");
-
-// What ends a reading at once, whatever its tool printed: the phone gone, or the tool killed.
-std::optional<Fehler> leseAbbruch(const Ergebnis<Werkzeugergebnis>& lauf) {
-    if (!lauf && std::holds_alternative<Abgebrochen>(lauf.error()))
-        return iPhoneAntwortetNicht();
-    if (lauf && geraetGetrennt(*lauf))
-        return iPhoneGetrennt();
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -50,8 +43,8 @@ QStringList Libimobiledevice::werkzeugVerzeichnisse() {
     return verzeichnisse;
 }
 
-Ergebnis<QStringList> Libimobiledevice::geraete() const {
-    const auto lauf = m_laeufer->ausfuehren(QStringLiteral("idevice_id"), {QStringLiteral("-l")});
+Ergebnis<QStringList> Libimobiledevice::geraete(const Abbruch& abbruch) const {
+    const auto lauf = m_laeufer->ausfuehren(QStringLiteral("idevice_id"), {QStringLiteral("-l")}, abbruch);
     if (!lauf)
         return std::unexpected(lauf.error());
     if (std::optional<QStringList> udids = geraeteAusListe(*lauf))
@@ -61,40 +54,46 @@ Ergebnis<QStringList> Libimobiledevice::geraete() const {
                                : ZugriffFehler::usbDienstFehlt());
 }
 
-Ergebnis<Kopplung> Libimobiledevice::istGekoppelt(const QString& udid) const {
+Ergebnis<Kopplung> Libimobiledevice::istGekoppelt(const QString& udid, const Abbruch& abbruch) const {
     // With no pair record on this computer, "validate" itself brings up the trust dialog.
     const auto lauf =
-        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")});
+        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")}, abbruch);
     if (!lauf)
         return std::unexpected(lauf.error());
     return kopplungLaut(*lauf);
 }
 
-Ergebnis<Kopplung> Libimobiledevice::koppeln(const QString& udid) const {
+Ergebnis<Kopplung> Libimobiledevice::koppeln(const QString& udid, const Abbruch& abbruch) const {
     const auto lauf =
-        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("pair")});
+        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("pair")}, abbruch);
     if (!lauf)
         return std::unexpected(lauf.error());
     return kopplungLaut(*lauf);
 }
 
-bool Libimobiledevice::entkoppeln(const QString& udid) const {
+bool Libimobiledevice::entkoppeln(const QString& udid, const Abbruch& abbruch) const {
     const auto lauf =
-        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("unpair")});
+        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("unpair")}, abbruch);
     return lauf && lauf->status == 0;
 }
 
-Ergebnis<std::optional<QString>> Libimobiledevice::infoWert(const QString& schluessel,
-                                                            const QString& udid) const {
-    const auto lauf =
-        m_laeufer->ausfuehren(ideviceinfo, {QStringLiteral("-u"), udid, QStringLiteral("-k"), schluessel});
-    if (const auto fehler = leseAbbruch(lauf))
-        return std::unexpected(*fehler);
-    return lauf ? infoWertAusAntwort(*lauf) : std::nullopt;
+Ergebnis<std::optional<QString>> Libimobiledevice::infoWert(const QString& schluessel, const QString& udid,
+                                                            const Abbruch& abbruch) const {
+    const auto lauf = m_laeufer->ausfuehren(
+        ideviceinfo, {QStringLiteral("-u"), udid, QStringLiteral("-k"), schluessel}, abbruch);
+    switch (const Urteil urteil = urteilen(lauf)) {
+    case Urteil::fertig:
+        return QString::fromUtf8(lauf->ausgabe).trimmed();
+    case Urteil::zurueckgehalten:
+        return std::nullopt;
+    default:
+        return std::unexpected(lesefehler(urteil));
+    }
 }
 
-Ergebnis<Geraetedaten> Libimobiledevice::geraetedatenLesen(const QString& udid) const {
-    const auto produkt = infoWert(QStringLiteral("ProductType"), udid);
+Ergebnis<Geraetedaten> Libimobiledevice::geraetedatenLesen(const QString& udid,
+                                                           const Abbruch& abbruch) const {
+    const auto produkt = infoWert(QStringLiteral("ProductType"), udid, abbruch);
     if (!produkt)
         return std::unexpected(produkt.error());
     if (!*produkt)
@@ -106,7 +105,7 @@ Ergebnis<Geraetedaten> Libimobiledevice::geraetedatenLesen(const QString& udid) 
                                     {"InternationalMobileEquipmentIdentity", &Geraetedaten::imei},
                                     {"InternationalMobileEquipmentIdentity2", &Geraetedaten::imei2},
                                     {"ActivationState", &Geraetedaten::aktivierung}}) {
-        auto wert = infoWert(QString::fromLatin1(schluessel), udid);
+        auto wert = infoWert(QString::fromLatin1(schluessel), udid, abbruch);
         if (!wert)
             return std::unexpected(wert.error());
         daten.*feld = std::move(*wert);
@@ -114,48 +113,70 @@ Ergebnis<Geraetedaten> Libimobiledevice::geraetedatenLesen(const QString& udid) 
     return daten;
 }
 
-Ergebnis<std::optional<Akkudaten>> Libimobiledevice::akkudatenLesen(const QString& udid) const {
+Ergebnis<std::optional<Akkudaten>> Libimobiledevice::akkudatenLesen(const QString& udid,
+                                                                    const Abbruch& abbruch) const {
     const auto lauf = m_laeufer->ausfuehren(
         QStringLiteral("idevicediagnostics"),
-        {QStringLiteral("-u"), udid, QStringLiteral("ioregentry"), QStringLiteral("AppleSmartBattery")});
-    if (const auto fehler = leseAbbruch(lauf))
-        return std::unexpected(*fehler);
-    // Anything else, "ERROR: Could not start diagnostics service!" before the first unlock
-    // included, is a phone without battery figures to give.
-    return lauf ? akkudatenAusAntwort(*lauf) : std::nullopt;
+        {QStringLiteral("-u"), udid, QStringLiteral("ioregentry"), QStringLiteral("AppleSmartBattery")},
+        abbruch);
+    const Urteil urteil = urteilen(lauf);
+    if (urteil == Urteil::getrennt || urteil == Urteil::antwortetNicht)
+        return std::unexpected(lesefehler(urteil));
+    // Any other failure ("Could not start diagnostics service" before the first unlock, "Unable to
+    // retrieve IORegistry from device.") is a phone without battery figures to give.
+    return urteil == Urteil::fertig ? akkudatenAusAntwort(*lauf) : std::nullopt;
 }
 
-Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid,
+Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid, const Abbruch& abbruch,
                                                            const Kopiermeldung& melden) const {
-    const Arbeitsverzeichnis verzeichnis;
-    const Kopie kopie{verzeichnis.pfad(), melden};
-    auto lauf = m_laeufer->ausfuehren(idevicecrashreport,
-                                      {QStringLiteral("-u"), udid, QStringLiteral("-k"), QStringLiteral("-f"),
-                                       QStringLiteral("panic"), verzeichnis.pfad()},
-                                      kopie);
+    const QTemporaryDir verzeichnis(arbeitsverzeichnisVorlage());
+    if (!verzeichnis.isValid())
+        return std::unexpected(ZugriffFehler::lesen(QStringLiteral(
+            "Auf diesem Computer kann kein temporärer Ordner angelegt werden. Bitte freien Speicherplatz prüfen.")));
+    const QString pfad = QDir::toNativeSeparators(verzeichnis.path());
+    Kopierzeilen zeilen;
+    const Kopie kopie{pfad, melden,
+                      [&](QByteArrayView stueck, bool fehler) { zeilen.lesen(stueck, fehler); }};
+    const auto kopieren = [&](QStringList argumente) {
+        zeilen = {};
+        // "-k" always: the reports stay on the phone.
+        argumente = QStringList{QStringLiteral("-u"), udid, QStringLiteral("-k")} + argumente;
+        argumente.append(pfad);
+        return m_laeufer->ausfuehren(idevicecrashreport, argumente, abbruch, kopie);
+    };
+    const auto leer = [&] {
+        return QDir(pfad).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    };
+    auto lauf = kopieren({QStringLiteral("-f"), QStringLiteral("panic")});
     // The 1.3.0 tool (Debian 12) has no -f: it takes "-f" for the directory, prints its usage and
     // exits 0 without copying anything. Then fetch every report without the filter; only the
-    // panic files below are ever opened. "-k" always stays: the reports remain on the phone.
-    if (lauf && lauf->status == 0 && lauf->ausgabe.startsWith("Usage:") && verzeichnis.eintraege().isEmpty())
-        lauf = m_laeufer->ausfuehren(idevicecrashreport,
-                                     {QStringLiteral("-u"), udid, QStringLiteral("-k"), verzeichnis.pfad()},
-                                     kopie);
-    if (!lauf)
-        return std::unexpected(std::holds_alternative<ZugriffFehler>(lauf.error())
-                                   ? std::get<ZugriffFehler>(lauf.error())
-                                   : iPhoneAntwortetNicht());
-    if (geraetGetrennt(*lauf))
-        return std::unexpected(iPhoneGetrennt());
-    // A copy that ended with an error, or skipped a file it could not copy whole (the cut file
-    // stays behind and would be sent as a whole report), or still did not understand its
-    // arguments, is not a complete list.
-    if (lauf->status != 0 || lauf->fehlerausgabe.contains("File size mismatch") ||
-        lauf->ausgabe.startsWith("Usage:"))
+    // panic files below are ever opened.
+    if (lauf && lauf->status == 0 && lauf->ausgabe.startsWith("Usage:") && leer())
+        lauf = kopieren({});
+    zeilen.abschliessen();
+    const Urteil urteil = urteilen(lauf);
+    if (urteil != Urteil::fertig && urteil != Urteil::zurueckgehalten)
+        return std::unexpected(lesefehler(urteil));
+    // A copy that skipped or cut short a panic file (the cut file stays behind and would be sent
+    // as a whole report), could not read a directory, or still did not understand its arguments,
+    // is not a complete list.
+    if (zeilen.unvollstaendig() || lauf->ausgabe.startsWith("Usage:"))
         return std::unexpected(iPhoneAntwortetNicht());
-
+    // Other files skipped: so does a copy whose phone left half-way, and then ends with status 0.
+    // A listing that fails counts as not listed: usbmuxd may exit with the last phone.
+    if (zeilen.uebersprungen()) {
+        const auto liste = geraete(abbruch);
+        if (!liste || !liste->contains(udid))
+            return std::unexpected(iPhoneGetrennt());
+    }
+    QStringList eintraege;
+    for (QDirIterator it(pfad, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        eintraege.append(it.next());
     QList<PanicLog> logs;
-    for (const QString& pfad : panicKandidatenWaehlen(verzeichnis.eintraege()))
-        if (auto log = panicLogLesen(pfad))
+    for (const QString& datei : panicKandidatenWaehlen(eintraege))
+        if (auto log = panicLogLesen(datei))
             logs.append(std::move(*log));
     return logs;
 }

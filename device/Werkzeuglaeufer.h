@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Abbruch.h"
 #include "Kopierstand.h"
 #include "Werkzeugergebnis.h"
 #include "ZugriffFehler.h"
@@ -19,10 +20,12 @@ inline constexpr qsizetype fortschrittBehalten = 1 << 16;
 
 // A run that copies into `verzeichnis`. The copy tool writes its lines through a block-buffered
 // stream, so its stdout can stay silent for minutes while files arrive: it counts as alive while
-// the directory grows too. `melden`, if set, hears about once a second what has arrived.
+// the directory grows too. `melden`, if set, hears about once a second what has arrived;
+// `gelesen`, if set, every piece of stdout and of stderr as it is read, none left out.
 struct Kopie {
     QString verzeichnis;
     Kopiermeldung melden;
+    std::function<void(QByteArrayView stueck, bool fehlerausgabe)> gelesen;
 };
 
 // Runs the libimobiledevice command-line tools: the one place where device access meets the
@@ -33,11 +36,13 @@ public:
 
     // Runs tool `name` with `argumente` and waits until it has ended. Fails with `werkzeugFehlt`
     // when the tool is not found, with StartFehler when it cannot be started, and with
-    // Abgebrochen when it had to be killed: silent for too long (the tools' own receive timeout is
-    // 30 s; alive means stdout grows, or for a copy its directory), an answer beyond its limit, or
-    // the work it runs for ended (see Abbruch; then it is not even started). A non-zero exit
-    // status is a result, not a failure. Blocks the calling thread; safe from any thread.
+    // Abgebrochen when it had to be killed: without a sign of life for too long (the tools' own
+    // receive timeout is 30 s; alive means stdout grows, for a copy its directory, or the tool
+    // visibly talks to the phone), an answer beyond its limit, or `abbruch` ended (then it is not
+    // even started). A non-zero exit status is a result, not a failure. Blocks the calling thread;
+    // safe from any thread.
     virtual Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
+                                                  const Abbruch& abbruch,
                                                   const std::optional<Kopie>& kopie = std::nullopt) const = 0;
 
     // Whether a program of the system (usbmuxd) is installed where such programs live.

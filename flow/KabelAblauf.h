@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -41,7 +42,11 @@ class Abbruch;
 // carry the number of the check they belong to. Device work of an older check that has not
 // started is skipped and its running tool is killed, and an outcome that arrives for an older
 // check is dropped whole: it writes no property, starts nothing, sends nothing and removes no
-// pairing.
+// pairing. The removal of the pairing after an accepted report belongs to the report: a new check
+// neither skips nor ends it (only quitting does), and its outcome is logged in any case.
+//
+// Device work that throws never stops the loop: while waiting, the next pass runs; while reading,
+// the check ends in `fehler`.
 class KabelAblauf : public QObject {
     Q_OBJECT
 
@@ -101,8 +106,11 @@ private:
     // A new check: older device work is ended and the device loop stops.
     void neuePruefung();
     // Runs `arbeit` in the device pool, then `weiter` with its result here, unless the check has
-    // been superseded meanwhile.
-    template <typename Arbeit, typename Weiter> void amGeraet(Arbeit arbeit, Weiter weiter);
+    // been superseded meanwhile (`zumBericht`: work of a sent report, which a new check neither
+    // skips, ends nor drops). Should the work throw: `scheitern`, or by default the next pass.
+    template <typename Arbeit, typename Weiter>
+    void amGeraet(Arbeit arbeit, Weiter weiter, std::function<void()> scheitern = {},
+                  bool zumBericht = false);
 
     void sitzungLaden(quint64 pruefung);
     void durchgang();
@@ -122,6 +130,7 @@ private:
     QTimer m_pause;
     quint64 m_pruefung = 0;
     std::shared_ptr<Abbruch> m_abbruch; // ends the tools of check m_pruefung
+    std::shared_ptr<Abbruch> m_ende;    // ends the work of sent reports: on quitting only
     bool m_linkBestaetigt = false;      // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false;    // a pairing request was made for the phone now attached
     QElapsedTimer m_ohneGeraet;         // since the listing last showed a phone (empty or failed since)

@@ -16,6 +16,7 @@ using namespace kabel::test;
 namespace {
 
 const QString udid = "00008110-001A2B3C4D5E801E", u = " -u " + udid;
+const Abbruch laeuft;
 
 // An operation's outcome as one line, so all seven share one table.
 QString ausgang(const Libimobiledevice& z, const QString& operation) {
@@ -34,16 +35,16 @@ QString ausgang(const Libimobiledevice& z, const QString& operation) {
                        zahl(a->temperaturC)
                  : "-";
     };
-    return operation == "geraete"        ? text(z.geraete(), [](const QStringList& l) { return l.join(','); })
-           : operation == "koppeln"      ? text(z.koppeln(udid), kopplung)
-           : operation == "istGekoppelt" ? text(z.istGekoppelt(udid), kopplung)
+    return operation == "geraete" ? text(z.geraete(laeuft), [](const QStringList& l) { return l.join(','); })
+           : operation == "koppeln"      ? text(z.koppeln(udid, laeuft), kopplung)
+           : operation == "istGekoppelt" ? text(z.istGekoppelt(udid, laeuft), kopplung)
            : operation == "geraetedatenLesen"
-               ? text(z.geraetedatenLesen(udid), [](const Geraetedaten& d) { return d.produkt; })
+               ? text(z.geraetedatenLesen(udid, laeuft), [](const Geraetedaten& d) { return d.produkt; })
            : operation == "panicLogsLesen"
-               ? text(z.panicLogsLesen(udid),
+               ? text(z.panicLogsLesen(udid, laeuft),
                       [](const auto& l) { return QString::number(l.size()) + " Logs"; })
-           : operation == "akkudatenLesen" ? text(z.akkudatenLesen(udid), akku)
-           : z.entkoppeln(udid)            ? "ja"
+           : operation == "akkudatenLesen" ? text(z.akkudatenLesen(udid, laeuft), akku)
+           : z.entkoppeln(udid, laeuft)    ? "ja"
                                            : "nein";
 }
 
@@ -119,6 +120,8 @@ private Q_SLOTS:
         const auto fehler = [](Fehler f) { return Ergebnis<Werkzeugergebnis>(std::unexpected(f)); };
         // The model, unless the row answers it: later identity keys are read only after one.
         laeufer->antworten("ideviceinfo" + u + " -k ProductType", Werkzeugergebnis{0, "iPhone14,5\n"});
+        if (!aufruf.endsWith("abgesteckt")) // the phone listed, unless the row answers the listing
+            laeufer->antworten("idevice_id -l", Werkzeugergebnis{0, udid.toUtf8()});
         laeufer->antworten(werkzeug, status == "fehlt"          ? fehler(ZugriffFehler::werkzeugFehlt())
                                      : status == "startetNicht" ? fehler(StartFehler{"kaputt"})
                                      : status == "abgebrochen"  ? fehler(Abgebrochen{})
@@ -137,7 +140,7 @@ private Q_SLOTS:
         QFETCH(bool, mitFilter);
         auto laeufer = std::make_shared<FakeLaeufer>();
         const auto kopieren = [&](const QString& verzeichnis) {
-            QVERIFY(QRegularExpression("/sondit-kabel-[0-9A-F-]{36}$").match(verzeichnis).hasMatch());
+            QVERIFY(QRegularExpression("/sondit-kabel-[A-Za-z]{16}$").match(verzeichnis).hasMatch());
             QCOMPARE(int(QFile::permissions(verzeichnis)), 0x7700); // 0700
             QFile f(verzeichnis + "/panic-b.ips");
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write("text"));
@@ -148,10 +151,27 @@ private Q_SLOTS:
                            mitFilter ? fortschritt : Werkzeugergebnis{0, "Usage: idevicecrashreport …\n"},
                            mitFilter ? kopieren : std::function<void(const QString&)>());
         laeufer->antworten("idevicecrashreport" + u + " -k DIR", fortschritt, kopieren);
-        const auto logs = Libimobiledevice(laeufer).panicLogsLesen(udid);
+        const auto logs = Libimobiledevice(laeufer).panicLogsLesen(udid, laeuft);
         QVERIFY(logs && logs->size() == 1 && logs->first().datei == "panic-b.ips");
         QCOMPARE(laeufer->aufrufe().size(), mitFilter ? 1 : 2);
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    // No working directory (TMPDIR beneath a regular file, as root cannot be kept out otherwise):
+    // this computer's fault, not the phone's; no tool runs.
+    void ohneArbeitsverzeichnis() {
+        QTemporaryDir dir;
+        QFile datei(dir.filePath("datei"));
+        QVERIFY(datei.open(QIODevice::WriteOnly));
+        const QByteArray tmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(datei.fileName() + "/tmp"));
+        auto laeufer = std::make_shared<FakeLaeufer>();
+        const auto logs = Libimobiledevice(laeufer).panicLogsLesen(udid, laeuft);
+        qputenv("TMPDIR", tmp);
+        QCOMPARE(
+            logs ? QString() : beschreibung(logs.error()),
+            "Auf diesem Computer kann kein temporärer Ordner angelegt werden. Bitte freien Speicherplatz prüfen.");
+        QCOMPARE(laeufer->aufrufe(), QStringList());
     }
 };
 

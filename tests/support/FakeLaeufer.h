@@ -23,8 +23,8 @@ public:
 
     QStringList vorhandeneProgramme{"usbmuxd"};
 
-    Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
-                                          const std::optional<Kopie>&) const override {
+    Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente, const Abbruch&,
+                                          const std::optional<Kopie>& kopie) const override {
         QString aufruf = name, verzeichnis;
         for (const QString& argument : argumente) {
             if (QFileInfo(argument).isDir())
@@ -32,9 +32,18 @@ public:
             aufruf += ' ' + (QFileInfo(argument).isDir() ? "DIR" : argument);
         }
         m_aufrufe.append(aufruf);
-        const auto [antwort, dabei] = m_antworten.value(aufruf, {Werkzeugergebnis{}, {}});
+        auto [antwort, dabei] = m_antworten.value(aufruf, {Werkzeugergebnis{}, {}});
         if (dabei)
             dabei(verzeichnis);
+        // A copy hears both streams in pieces of 7 bytes: lines arrive split across reads.
+        for (qsizetype i = 0; kopie && kopie->gelesen && antwort &&
+                              i < std::max(antwort->ausgabe.size(), antwort->fehlerausgabe.size());
+             i += 7) {
+            kopie->gelesen(antwort->ausgabe.mid(i, 7), false);
+            kopie->gelesen(antwort->fehlerausgabe.mid(i, 7), true);
+        }
+        if (kopie && antwort) // as the runner keeps it
+            antwort->ausgabe.truncate(fortschrittBehalten);
         return antwort;
     }
 
