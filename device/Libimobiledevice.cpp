@@ -2,15 +2,14 @@
 
 #include "Akkuantwort.h"
 #include "Arbeitsverzeichnis.h"
-#include "Geraeteliste.h"
 #include "Kopierzeilen.h"
 #include "Kopplungsantwort.h"
 #include "Panicauswahl.h"
 #include "Panicdatei.h"
 #include "Prozesslaeufer.h"
-#include "Ressourcen.h"
 #include "Urteil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -35,8 +34,13 @@ Libimobiledevice::Libimobiledevice(std::shared_ptr<const Werkzeuglaeufer> laeufe
 
 QStringList Libimobiledevice::werkzeugVerzeichnisse() {
     QStringList verzeichnisse;
-    if (const auto ressourcen = ressourcenVerzeichnis())
-        verzeichnisse.append(*ressourcen + u"/bin");
+#ifdef Q_OS_MACOS
+    const QString ressourcen = QCoreApplication::applicationDirPath() + u"/../Resources/bin"; // in the bundle
+#else
+    const QString ressourcen = QCoreApplication::applicationDirPath() + u"/../share/sondit-kabel/bin";
+#endif
+    if (QFileInfo(ressourcen).isDir())
+        verzeichnisse.append(QDir::cleanPath(QFileInfo(ressourcen).absoluteFilePath()));
     verzeichnisse.append(QStringLiteral("/opt/homebrew/bin"));
     verzeichnisse.append(QStringLiteral("/usr/local/bin"));
     verzeichnisse.append(qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts));
@@ -47,8 +51,11 @@ Ergebnis<QStringList> Libimobiledevice::geraete(const Abbruch& abbruch) const {
     const auto lauf = m_laeufer->ausfuehren(QStringLiteral("idevice_id"), {QStringLiteral("-l")}, abbruch);
     if (!lauf)
         return std::unexpected(lauf.error());
-    if (std::optional<QStringList> udids = geraeteAusListe(*lauf))
-        return *udids;
+    // Whatever UDIDs were printed are attached devices, whatever the status. Nothing printed with
+    // a non-zero status is how the tool says that usbmuxd cannot be reached.
+    QStringList udids = QString::fromUtf8(lauf->ausgabe).trimmed().split(u'\n', Qt::SkipEmptyParts);
+    if (!udids.isEmpty() || lauf->status == 0)
+        return udids;
     return std::unexpected(m_laeufer->vorhanden(QStringLiteral("usbmuxd"))
                                ? ZugriffFehler::usbDienstAntwortetNicht()
                                : ZugriffFehler::usbDienstFehlt());
@@ -58,17 +65,13 @@ Ergebnis<Kopplung> Libimobiledevice::istGekoppelt(const QString& udid, const Abb
     // With no pair record on this computer, "validate" itself brings up the trust dialog.
     const auto lauf =
         m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")}, abbruch);
-    if (!lauf)
-        return std::unexpected(lauf.error());
-    return kopplungLaut(*lauf);
+    return lauf ? Ergebnis<Kopplung>(kopplungLaut(*lauf)) : std::unexpected(lauf.error());
 }
 
 Ergebnis<Kopplung> Libimobiledevice::koppeln(const QString& udid, const Abbruch& abbruch) const {
     const auto lauf =
         m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("pair")}, abbruch);
-    if (!lauf)
-        return std::unexpected(lauf.error());
-    return kopplungLaut(*lauf);
+    return lauf ? Ergebnis<Kopplung>(kopplungLaut(*lauf)) : std::unexpected(lauf.error());
 }
 
 bool Libimobiledevice::entkoppeln(const QString& udid, const Abbruch& abbruch) const {

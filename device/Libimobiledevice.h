@@ -19,8 +19,10 @@ public:
     // Every tool run goes through `laeufer`.
     explicit Libimobiledevice(std::shared_ptr<const Werkzeuglaeufer> laeufer);
 
-    // The places searched by default: the app's own resource bin/ (when it exists), the two usual
-    // installation directories, then the search path (where a Linux distribution puts the tools).
+    // The places searched by default: the app's own resource bin/ when it exists
+    // (<executable's directory>/../share/sondit-kabel/bin, in the Mac's bundle Contents/Resources/bin),
+    // the two usual installation directories, then the search path (where a Linux distribution puts
+    // the tools).
     static QStringList werkzeugVerzeichnisse();
 
     Ergebnis<QStringList> geraete(const Abbruch& abbruch) const override;

@@ -81,30 +81,26 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const
     QElapsedTimer uhr;
     uhr.start();
     Ergebnis<Werkzeugergebnis> ergebnis = laufen(name, argumente, abbruch, kopie);
-    if (logGeraet().isDebugEnabled()) {
-        QStringList gezeigt = argumente;
-        QString udid;
-        // Enough of the UDID to tell two phones apart in a log, not the whole identifier.
-        if (const qsizetype stelle = gezeigt.indexOf(QStringLiteral("-u")) + 1;
-            stelle > 0 && stelle < gezeigt.size()) {
-            udid = gezeigt[stelle];
-            gezeigt[stelle] = udid.left(8) + u'…';
-        }
-        // The tools write to stderr only when something went wrong (a failure, a file cut short);
-        // its first line says what, and names the phone only by its UDID.
-        QString fehlerzeile =
-            ergebnis ? QString::fromUtf8(ergebnis->fehlerausgabe).trimmed().section(u'\n', 0, 0) : QString();
-        if (!udid.isEmpty())
-            fehlerzeile.replace(udid, udid.left(8) + u'…');
-        qCDebug(logGeraet).noquote() << name << gezeigt.join(u' ') << "→"
-                                     << (ergebnis ? QString::number(ergebnis->status)
-                                         : std::holds_alternative<Abgebrochen>(ergebnis.error())
-                                             ? QStringLiteral("abgebrochen")
-                                             : beschreibung(ergebnis.error()))
-                                     << uhr.elapsed()
-                                     << (fehlerzeile.isEmpty() ? QStringLiteral("ms")
-                                                               : u"ms: " + fehlerzeile);
-    }
+    if (!logGeraet().isDebugEnabled())
+        return ergebnis;
+    // Enough of the UDID to tell two phones apart in a log, not the whole identifier. The tools
+    // write to stderr only when something went wrong; its first line says what, and names the
+    // phone only by its UDID.
+    const qsizetype stelle = argumente.indexOf(QStringLiteral("-u")) + 1;
+    const QString udid = stelle > 0 && stelle < argumente.size() ? argumente[stelle] : QString();
+    const auto kuerzen = [&](QString text) {
+        return udid.isEmpty() ? text : text.replace(udid, udid.left(8) + u'…');
+    };
+    const QString fehlerzeile =
+        ergebnis ? QString::fromUtf8(ergebnis->fehlerausgabe).trimmed().section(u'\n', 0, 0) : QString();
+    qCDebug(logGeraet).noquote() << name << kuerzen(argumente.join(u' ')) << "→"
+                                 << (ergebnis ? QString::number(ergebnis->status)
+                                     : std::holds_alternative<Abgebrochen>(ergebnis.error())
+                                         ? QStringLiteral("abgebrochen")
+                                         : beschreibung(ergebnis.error()))
+                                 << uhr.elapsed()
+                                 << (fehlerzeile.isEmpty() ? QStringLiteral("ms")
+                                                           : u"ms: " + kuerzen(fehlerzeile));
     return ergebnis;
 }
 
