@@ -25,7 +25,7 @@ bool flachGenug(QByteArrayView plist, int hoechstens) {
 std::unique_ptr<void, void (*)(void*)> plistLesen(QByteArrayView plist) {
     plist_t wurzel = nullptr;
     // plist_from_xml reads alike in libplist 2.2 and later.
-    if (!plist.startsWith("bplist") && plist.size() <= qsizetype(std::numeric_limits<uint32_t>::max()))
+    if (plist.size() <= qsizetype(std::numeric_limits<uint32_t>::max()))
         plist_from_xml(plist.data(), static_cast<uint32_t>(plist.size()), &wurzel);
     return {wurzel, &plist_free};
 }

@@ -54,12 +54,14 @@ private Q_SLOTS:
         skript(dir.path(), spalte("rumpf"));
         qputenv("KOPIERER", KABEL_KOPIERER);
         QList<Kopierstand> staende;
+        QByteArray gehoert[2]; // what a copy's line filter hears of stdout and stderr
         const auto lauf =
             Prozesslaeufer({dir.path()}, std::chrono::milliseconds(500))
                 .ausfuehren("werkzeug", {"x y", "-u", ziel.path()}, Abbruch{},
                             spalte("art") == "kopie"
                                 ? std::optional(
-                                      Kopie{ziel.path(), [&](const Kopierstand& stand) { staende << stand; }})
+                                      Kopie{ziel.path(), [&](const Kopierstand& stand) { staende << stand; },
+                                            [&](QByteArrayView stueck, bool fehler) { gehoert[fehler] += stueck; }})
                                 : std::nullopt);
         QTEST(lauf                                                ? QByteArray::number(lauf->status)
               : std::holds_alternative<Abgebrochen>(lauf.error()) ? "-1"
@@ -67,6 +69,9 @@ private Q_SLOTS:
               "status");
         QTEST(lauf ? lauf->fehlerausgabe : QByteArray(), "fehlerausgabe");
         QTEST(lauf ? lauf->ausgabe : QByteArray(), "ausgabe");
+        if (lauf && spalte("art") == "kopie") // all of both streams, as they came
+            QVERIFY(gehoert[0].startsWith(lauf->ausgabe) && gehoert[1].startsWith(lauf->fehlerausgabe) &&
+                    gehoert[1].size() + gehoert[0].size() >= lauf->ausgabe.size() + lauf->fehlerausgabe.size());
         // A copy tells what has arrived while it runs.
         const qsizetype dateien = QDir(ziel.path()).entryList(QDir::Files).size();
         QVERIFY(dateien == 0 || (!staende.isEmpty() && staende.last().dateien > 0 &&
