@@ -7,8 +7,6 @@
 #include "device/Panicauswahl.h"
 #include "device/Panicdatei.h"
 
-#include <QRandomGenerator>
-#include <unicode/brkiter.h>
 
 using namespace kabel;
 using namespace kabel::test;
@@ -60,33 +58,6 @@ private Q_SLOTS:
     void panicText() {
         const auto text = kabel::panicText(spalte("inhalt"), spalte("hoechstens").toULongLong());
         QTEST(QByteArray::fromStdString(text.value_or("(ungültig)")), "text");
-    }
-
-    // Random texts of awkward pieces (CR LF, combining marks, ZWJ sequences, flags, Hangul), cut at
-    // random limits, against ICU's own count over UTF-16.
-    void panicTextWieIcu() {
-        const QList<QByteArray> stuecke =
-            QByteArray("a|\r|\n|\xcc\x81|\xe2\x80\x8d|\xf0\x9f\x91\xa9|\xf0\x9f\x87\xa9|"
-                       "\xf0\x9f\x8f\xbd|\xe1\x84\x80|\xe1\x85\xa1")
-                .split('|');
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::BreakIterator> grenzen(
-            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-        QRandomGenerator zufall(4711);
-        for (int runde = 0; runde < 2000; ++runde) {
-            QByteArray text;
-            for (int i = zufall.bounded(40); i > 0; --i)
-                text += stuecke[zufall.bounded(int(stuecke.size()))];
-            const int n = zufall.bounded(12);
-            const icu::UnicodeString utf16 = icu::UnicodeString::fromUTF8(text.toStdString());
-            grenzen->setText(utf16);
-            grenzen->first();
-            const int32_t grenze = grenzen->next(n); // DONE beyond the end
-            std::string erwartet;
-            utf16.tempSubString(0, grenze == icu::BreakIterator::DONE ? utf16.length() : grenze)
-                .toUTF8String(erwartet);
-            QCOMPARE(kabel::panicText(text, std::size_t(n)).value_or("(ungültig)"), erwartet);
-        }
     }
 
     void auswahl_data() { tabelle(QFINDTESTDATA("daten/panicauswahl.txt"), {"pfade", "gewaehlt"}); }
