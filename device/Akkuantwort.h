@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Akkudaten.h"
-#include "Werkzeugergebnis.h"
+#include "Werkzeuglaeufer.h"
 
 #include <optional>
 

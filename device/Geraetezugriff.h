@@ -17,11 +17,9 @@ namespace kabel {
 // Access to an iPhone on the USB cable. The check flow reaches the device only through this
 // interface, so tests can hand the controller a fake that records its calls.
 //
-// Every operation is synchronous: it returns only when the work on the device has ended; a tool
-// that shows no sign of life for 30 seconds is ended, and a reading stops at its first such tool,
-// so a silent phone holds a call for about 30 seconds. Call them off the UI thread; the tools of a
-// call end with its `abbruch`. Implementations keep no state between calls and must be safe to
-// call from any thread, also from two threads at once.
+// Every operation is synchronous and ends its tools with `abbruch`; a tool without a sign of life
+// for 30 seconds is ended, and a reading stops at its first such tool. Call them off the UI
+// thread. Implementations keep no state between calls and are safe from any thread, also from two.
 //
 // The three readings fail rather than hand back less than the phone has: with
 // "Die Verbindung zum iPhone wurde getrennt. …" (`lesen`) when a tool says the phone is gone, and
@@ -60,12 +58,10 @@ public:
                                                               const Abbruch& abbruch) const = 0;
 
     // Up to ten panic logs, highest file name first; an unreadable report gives fewer entries.
-    // `melden` hears about once a second how far the copy has got. Fails when the copy is not
-    // complete, for a phone that stops answering half-way is not one without panic logs:
-    // `werkzeugFehlt` when the tool is missing; `lesen` when no working directory can be made, the
-    // phone is gone (also when the copy skipped files and the phone is no longer listed), or the
-    // tool ended with an error, skipped or cut short a panic file, could not read a directory,
-    // could not be started or was killed.
+    // `melden` hears about once a second how far the copy has got. Fails unless the copy is
+    // complete (a phone gone half-way is not one without panic logs): `werkzeugFehlt`, or `lesen`
+    // when no working directory can be made, or the copy failed, skipped a panic file or the
+    // phone left while it skipped others.
     virtual Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid, const Abbruch& abbruch,
                                                      const Kopiermeldung& melden = {}) const = 0;
 };

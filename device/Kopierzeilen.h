@@ -5,15 +5,14 @@
 
 namespace kabel {
 
-// What a crash-report copy says about its own completeness, read from both its streams as they
-// arrive, a line split across reads included. Unvollständig: it skipped a panic file or one it cut
-// short, or could not read a directory. Übersprungen: it skipped another file, as it does for
-// every file once the phone has gone (and then still ends with "Done." and status 0).
+// What a crash-report copy says of its completeness, read from both streams as they arrive (a
+// line split across reads included). Unvollständig: it skipped or cut short a panic file, or could
+// not read a directory. Übersprungen: it skipped another file, as it does for every file once the
+// phone has gone (ending with "Done." and status 0 all the same).
 class Kopierzeilen {
 public:
     void lesen(QByteArrayView stueck, bool fehlerausgabe);
-    // Reads what is left of an unfinished last line; call once the tool has ended.
-    void abschliessen();
+    void abschliessen(); // once the tool has ended: its unfinished last lines
 
     bool unvollstaendig() const { return m_unvollstaendig; }
     bool uebersprungen() const { return m_uebersprungen; }

@@ -3,7 +3,6 @@
 #include "Akkuantwort.h"
 #include "Arbeitsverzeichnis.h"
 #include "Kopierzeilen.h"
-#include "Kopplungsantwort.h"
 #include "Panicauswahl.h"
 #include "Panicdatei.h"
 #include "Prozesslaeufer.h"
@@ -12,15 +11,44 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace kabel {
 
 namespace {
 
-const QString idevicepair = QStringLiteral("idevicepair");
 const QString ideviceinfo = QStringLiteral("ideviceinfo");
 const QString idevicecrashreport = QStringLiteral("idevicecrashreport");
+
+// The trust state in an answer of `idevicepair -u UDID validate` (or "pair"): trusted exactly
+// when the tool ended with status 0; otherwise the reason as the tool words it, or the lockdown
+// error code it prints.
+Kopplung kopplungLaut(const Werkzeugergebnis& antwort) {
+    if (antwort.status == 0)
+        return {Kopplung::gekoppelt};
+    // The tool's own sentences, on stdout; 1.4 has two more for codes 1.3.0 prints as numbers.
+    const QByteArray& text = antwort.ausgabe;
+    if (text.contains("because a passcode is set"))
+        return {Kopplung::gesperrt};
+    if (text.contains("said that the user denied the trust dialog"))
+        return {Kopplung::abgelehnt};
+    if (text.contains("Pairing is not possible over this connection."))
+        return {Kopplung::fehlgeschlagen, -36};
+    static const QRegularExpression paarungFehlgeschlagen(
+        QStringLiteral("Pairing with device \\S+ failed\\."));
+    const QString zeilen = QString::fromUtf8(text);
+    if (paarungFehlgeschlagen.match(zeilen).hasMatch())
+        return {Kopplung::fehlgeschlagen, -4};
+    // "returned unhandled error code -5", "Could not connect to lockdownd, error code -8",
+    // "QueryType failed, error code -7".
+    static const QRegularExpression fehlercode(QStringLiteral("error code (-\\d{1,9})\\b"));
+    if (const QRegularExpressionMatch treffer = fehlercode.match(zeilen); treffer.hasMatch())
+        return {Kopplung::fehlgeschlagen, treffer.captured(1).toInt()};
+    // The dialog pending, a pair record the phone has forgotten (the pairing request renews it),
+    // the phone gone meanwhile: keep waiting.
+    return {Kopplung::ausstehend};
+}
 
 } // namespace
 
@@ -63,21 +91,24 @@ Ergebnis<QStringList> Libimobiledevice::geraete(const Abbruch& abbruch) const {
 
 Ergebnis<Kopplung> Libimobiledevice::istGekoppelt(const QString& udid, const Abbruch& abbruch) const {
     // With no pair record on this computer, "validate" itself brings up the trust dialog.
-    const auto lauf =
-        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("validate")}, abbruch);
+    const auto lauf = kopplung(QStringLiteral("validate"), udid, abbruch);
     return lauf ? Ergebnis<Kopplung>(kopplungLaut(*lauf)) : std::unexpected(lauf.error());
 }
 
 Ergebnis<Kopplung> Libimobiledevice::koppeln(const QString& udid, const Abbruch& abbruch) const {
-    const auto lauf =
-        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("pair")}, abbruch);
+    const auto lauf = kopplung(QStringLiteral("pair"), udid, abbruch);
     return lauf ? Ergebnis<Kopplung>(kopplungLaut(*lauf)) : std::unexpected(lauf.error());
 }
 
 bool Libimobiledevice::entkoppeln(const QString& udid, const Abbruch& abbruch) const {
-    const auto lauf =
-        m_laeufer->ausfuehren(idevicepair, {QStringLiteral("-u"), udid, QStringLiteral("unpair")}, abbruch);
+    const auto lauf = kopplung(QStringLiteral("unpair"), udid, abbruch);
     return lauf && lauf->status == 0;
+}
+
+Ergebnis<Werkzeugergebnis> Libimobiledevice::kopplung(const QString& befehl, const QString& udid,
+                                                      const Abbruch& abbruch) const {
+    return m_laeufer->ausfuehren(QStringLiteral("idevicepair"), {QStringLiteral("-u"), udid, befehl},
+                                 abbruch);
 }
 
 Ergebnis<std::optional<QString>> Libimobiledevice::infoWert(const QString& schluessel, const QString& udid,
@@ -147,14 +178,12 @@ Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid, 
         argumente.append(pfad);
         return m_laeufer->ausfuehren(idevicecrashreport, argumente, abbruch, kopie);
     };
-    const auto leer = [&] {
-        return QDir(pfad).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    };
     auto lauf = kopieren({QStringLiteral("-f"), QStringLiteral("panic")});
     // The 1.3.0 tool (Debian 12) has no -f: it takes "-f" for the directory, prints its usage and
     // exits 0 without copying anything. Then fetch every report without the filter; only the
     // panic files below are ever opened.
-    if (lauf && lauf->status == 0 && lauf->ausgabe.startsWith("Usage:") && leer())
+    if (lauf && lauf->status == 0 && lauf->ausgabe.startsWith("Usage:") &&
+        QDir(pfad).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         lauf = kopieren({});
     zeilen.abschliessen();
     const Urteil urteil = urteilen(lauf);

@@ -36,6 +36,9 @@ public:
                                              const Kopiermeldung& melden = {}) const override;
 
 private:
+    // A run of `idevicepair -u UDID befehl`.
+    Ergebnis<Werkzeugergebnis> kopplung(const QString& befehl, const QString& udid,
+                                        const Abbruch& abbruch) const;
     Ergebnis<std::optional<QString>> infoWert(const QString& schluessel, const QString& udid,
                                               const Abbruch& abbruch) const;
 

@@ -68,11 +68,11 @@ Prozesslaeufer::Prozesslaeufer(QStringList verzeichnisse, std::chrono::milliseco
     : m_verzeichnisse(std::move(verzeichnisse)), m_stille(stille) {}
 
 bool Prozesslaeufer::vorhanden(const QString& programm) const {
-    static const QStringList orte = {QStringLiteral("/usr/sbin"),        QStringLiteral("/sbin"),
-                                     QStringLiteral("/usr/bin"),         QStringLiteral("/bin"),
-                                     QStringLiteral("/usr/local/sbin"),  QStringLiteral("/usr/local/bin"),
-                                     QStringLiteral("/opt/homebrew/bin")};
-    return !QStandardPaths::findExecutable(programm, orte).isEmpty();
+    return !QStandardPaths::findExecutable(
+                programm, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin"),
+                           QStringLiteral("/bin"), QStringLiteral("/usr/local/sbin"),
+                           QStringLiteral("/usr/local/bin"), QStringLiteral("/opt/homebrew/bin")})
+                .isEmpty();
 }
 
 Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const QStringList& argumente,

@@ -2,7 +2,6 @@
 
 #include "Abbruch.h"
 #include "Kopierstand.h"
-#include "Werkzeugergebnis.h"
 #include "ZugriffFehler.h"
 
 #include <QByteArray>
@@ -11,6 +10,16 @@
 #include <optional>
 
 namespace kabel {
+
+inline constexpr qsizetype fehlerausgabeBehalten = 1 << 16;
+
+// Exit status, everything a tool wrote to its standard output, and the start of what it wrote to
+// standard error (its first `fehlerausgabeBehalten` bytes; the rest is read and dropped).
+struct Werkzeugergebnis {
+    qint32 status = 0;
+    QByteArray ausgabe;
+    QByteArray fehlerausgabe;
+};
 
 // A tool's standard output is an answer the caller reads (real ones are a few kilobytes; a tool
 // writing more than `antwortHoechstens` is killed), unless the tool copies into a directory: then
