@@ -118,10 +118,10 @@ private Q_SLOTS:
         };
         // A long copy prints far more progress than any answer may hold.
         const Werkzeugergebnis fortschritt{0, QByteArray(2 << 20, '.')};
-        laeufer->antworten("idevicecrashreport" + u + " -k -f panic DIR",
+        laeufer->antworten("idevicecrashreport" + u + " -k -f panic",
                            mitFilter ? fortschritt : Werkzeugergebnis{0, "Usage: idevicecrashreport …\n"},
                            mitFilter ? kopieren : std::function<void(const QString&)>());
-        laeufer->antworten("idevicecrashreport" + u + " -k DIR", fortschritt, kopieren);
+        laeufer->antworten("idevicecrashreport" + u + " -k", fortschritt, kopieren);
         const auto logs = Libimobiledevice(laeufer).panicLogsLesen(udid, laeuft);
         QVERIFY(logs && logs->size() == 1 && logs->first().datei == "panic-b.ips");
         QCOMPARE(laeufer->aufrufe().size(), mitFilter ? 1 : 2);
