@@ -21,10 +21,9 @@ Kachel::Kachel(QWidget* parent) : QWidget(parent) {
 }
 
 void Kachel::paintEvent(QPaintEvent*) {
-    if (const qreal verhaeltnis = devicePixelRatioF();
-        m_bild.devicePixelRatio() != verhaeltnis || m_bild.isNull()) {
-        m_bild = QPixmap(size() * verhaeltnis);
-        m_bild.setDevicePixelRatio(verhaeltnis);
+    if (m_bild.isNull() || m_bild.devicePixelRatio() != devicePixelRatioF()) {
+        m_bild = QPixmap(size() * devicePixelRatioF());
+        m_bild.setDevicePixelRatio(devicePixelRatioF());
         m_bild.fill(Qt::transparent);
         QPainter maler(&m_bild);
         QSvgRenderer(bildDatei()).render(&maler, rect());

@@ -8,11 +8,7 @@
 
 namespace kabel {
 
-namespace {
-
 const auto praefix = QStringLiteral("sondit-kabel-");
-
-} // namespace
 
 QString arbeitsverzeichnisVorlage() {
     // QTemporaryDir puts a letter for each X, and creates the directory for this user only. Qt

@@ -52,8 +52,7 @@ public:
     virtual Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid, const Abbruch& abbruch) const = 0;
 
     // The battery figures, or none when the phone has none to give (an older model, or not yet
-    // unlocked since it started). Fails with `lesen` when the phone is gone, lockdown refused, or
-    // the tool was killed.
+    // unlocked since it started). Fails with `lesen` when the phone is gone, lockdown refused, or killed.
     virtual Ergebnis<std::optional<Akkudaten>> akkudatenLesen(const QString& udid,
                                                               const Abbruch& abbruch) const = 0;
 

@@ -2,11 +2,10 @@
 
 #include "Akkuantwort.h"
 #include "Arbeitsverzeichnis.h"
-#include "Kopierzeilen.h"
+#include "Logkategorie.h"
 #include "Panicauswahl.h"
 #include "Panicdatei.h"
 #include "Prozesslaeufer.h"
-#include "Urteil.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,6 +48,82 @@ Kopplung kopplungLaut(const Werkzeugergebnis& antwort) {
     // the phone gone meanwhile: keep waiting.
     return {Kopplung::ausstehend};
 }
+
+// The one verdict on a run of ideviceinfo, idevicediagnostics or idevicecrashreport, from the
+// runner's failure or the status and both streams (1.3.0 prints some errors on stdout), logged
+// unless `fertig`: a whole answer; the value withheld (status 0, nothing printed); the phone gone;
+// the phone not answering (killed, lockdown refused); the tool missing; or otherwise failed.
+enum class Urteil { fertig, zurueckgehalten, getrennt, antwortetNicht, werkzeugFehlt, fehlgeschlagen };
+
+Urteil urteilen(const Ergebnis<Werkzeugergebnis>& lauf) {
+    const Urteil urteil = [&] {
+        if (!lauf) {
+            const auto* zugriff = std::get_if<ZugriffFehler>(&lauf.error());
+            return std::holds_alternative<Abgebrochen>(lauf.error()) ? Urteil::antwortetNicht
+                   : zugriff && zugriff->fall() == ZugriffFehler::Fall::werkzeugFehlt
+                       ? Urteil::werkzeugFehlt
+                       : Urteil::fehlgeschlagen;
+        }
+        if (lauf->status == 0)
+            return QString::fromUtf8(lauf->ausgabe).trimmed().isEmpty() ? Urteil::zurueckgehalten
+                                                                        : Urteil::fertig;
+        // "No device found with udid …." (idevicediagnostics, idevicecrashreport), "ERROR: Device …
+        // not found!" (ideviceinfo); "Could not connect to lockdownd: SSL error (-5)", "…, error code -5".
+        static const QRegularExpression getrennt(
+            QStringLiteral("^(No device found|ERROR: No device found|ERROR: Device \\S+ not found!)"),
+            QRegularExpression::MultilineOption);
+        const QString text =
+            QString::fromUtf8(lauf->ausgabe) + u'\n' + QString::fromUtf8(lauf->fehlerausgabe);
+        return text.contains(getrennt)                            ? Urteil::getrennt
+               : text.contains(u"Could not connect to lockdownd") ? Urteil::antwortetNicht
+                                                                  : Urteil::fehlgeschlagen;
+    }();
+    static constexpr const char* namen[] = {"fertig",          "zurückgehalten", "getrennt",
+                                            "antwortet nicht", "Werkzeug fehlt", "fehlgeschlagen"};
+    if (urteil != Urteil::fertig)
+        qCDebug(logGeraet) << "Urteil:" << namen[int(urteil)];
+    return urteil;
+}
+
+// What a reading that ends on `urteil` fails with.
+ZugriffFehler lesefehler(Urteil urteil) {
+    return urteil == Urteil::getrennt        ? iPhoneGetrennt()
+           : urteil == Urteil::werkzeugFehlt ? ZugriffFehler::werkzeugFehlt()
+                                             : iPhoneAntwortetNicht();
+}
+
+// What a crash-report copy says of its completeness, read from both streams as they arrive (a
+// line split across reads included; a line is kept up to 64 KiB). Unvollständig: it skipped or cut
+// short a panic file, or could not read a directory. Übersprungen: it skipped another file, as it
+// does for every file once the phone has gone (ending with "Done." and status 0 all the same).
+struct Kopierzeilen {
+    QByteArray rest[2]; // the unfinished line of stdout and of stderr
+    bool unvollstaendig = false, uebersprungen = false;
+
+    void lesen(QByteArrayView stueck, bool fehlerausgabe) {
+        QByteArray& offen = rest[fehlerausgabe ? 1 : 0];
+        for (qsizetype ende; (ende = stueck.indexOf('\n')) >= 0; stueck = stueck.sliced(ende + 1)) {
+            zeile(offen += stueck.first(ende));
+            offen.clear();
+        }
+        offen += stueck.first(std::min(stueck.size(), std::max<qsizetype>((1 << 16) - offen.size(), 0)));
+    }
+    // "Failed to read information for '<path>'. Skipping..." (stdout), "Unable to open device file
+    // '<path>' (<n>). Skipping...", "ERROR: Could not read device directory '<path>'", "File size
+    // mismatch. Skipping..." (stderr).
+    void zeile(QByteArrayView zeile) {
+        if (zeile.contains("File size mismatch") || zeile.contains("Could not read device directory"))
+            unvollstaendig = true;
+        else if (zeile.contains("Skipping") || zeile.contains("Unable to open")) {
+            const qsizetype anfang = zeile.indexOf('\''), ende = zeile.lastIndexOf('\'');
+            const QByteArrayView pfad =
+                ende > anfang ? zeile.sliced(anfang + 1, ende - anfang - 1) : QByteArrayView();
+            (pfad.sliced(pfad.lastIndexOf('/') + 1).toByteArray().toLower().startsWith("panic")
+                 ? unvollstaendig
+                 : uebersprungen) = true;
+        }
+    }
+};
 
 } // namespace
 
@@ -185,18 +260,19 @@ Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid, 
     if (lauf && lauf->status == 0 && lauf->ausgabe.startsWith("Usage:") &&
         QDir(pfad).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         lauf = kopieren({});
-    zeilen.abschliessen();
+    for (const QByteArray& offen : zeilen.rest) // the unfinished last lines
+        zeilen.zeile(offen);
     const Urteil urteil = urteilen(lauf);
     if (urteil != Urteil::fertig && urteil != Urteil::zurueckgehalten)
         return std::unexpected(lesefehler(urteil));
     // A copy that skipped or cut short a panic file (the cut file stays behind and would be sent
     // as a whole report), could not read a directory, or still did not understand its arguments,
     // is not a complete list.
-    if (zeilen.unvollstaendig() || lauf->ausgabe.startsWith("Usage:"))
+    if (zeilen.unvollstaendig || lauf->ausgabe.startsWith("Usage:"))
         return std::unexpected(iPhoneAntwortetNicht());
     // Other files skipped: so does a copy whose phone left half-way, and then ends with status 0.
     // A listing that fails counts as not listed: usbmuxd may exit with the last phone.
-    if (zeilen.uebersprungen()) {
+    if (zeilen.uebersprungen) {
         const auto liste = geraete(abbruch);
         if (!liste || !liste->contains(udid))
             return std::unexpected(iPhoneGetrennt());

@@ -19,10 +19,9 @@ public:
     // Every tool run goes through `laeufer`.
     explicit Libimobiledevice(std::shared_ptr<const Werkzeuglaeufer> laeufer);
 
-    // The places searched by default: the app's own resource bin/ when it exists
-    // (<executable's directory>/../share/sondit-kabel/bin, in the Mac's bundle Contents/Resources/bin),
-    // the two usual installation directories, then the search path (where a Linux distribution puts
-    // the tools).
+    // The places searched by default: the app's own resource bin/ when it exists (../share/sondit-kabel/bin
+    // beside the executable, the bundle's Contents/Resources/bin on the Mac), the two usual
+    // installation directories, then the search path (where a Linux distribution puts the tools).
     static QStringList werkzeugVerzeichnisse();
 
     Ergebnis<QStringList> geraete(const Abbruch& abbruch) const override;

@@ -8,11 +8,10 @@ namespace kabel {
 
 // Runs each tool as a child process, found afresh on every call in the given directories (the
 // first executable match wins), so a tool installed while the app runs is found on the next call.
-// A tool that shows no sign of life for `stille` is killed: it is looked at about once a second (a
-// quarter of `stille` when that is shorter). Talking to the phone through usbmuxd shows only in the
-// tool's voluntary context switches (each blocking send/recv round trip is one, and /proc/<pid>/io
-// does not count socket traffic): more than one a second on average over `stille` is a sign of
-// life, a tool waiting on a silent phone makes one per receive timeout.
+// A tool without a sign of life for `stille` is killed, looked at about once a second (a quarter of
+// `stille` when shorter). Talking to usbmuxd shows only in its voluntary context switches (one per
+// blocking send/recv round trip; /proc/<pid>/io counts no socket traffic): more than one a second
+// over `stille` is alive; a tool waiting on a silent phone makes one per receive timeout.
 class Prozesslaeufer final : public Werkzeuglaeufer {
 public:
     explicit Prozesslaeufer(QStringList verzeichnisse,

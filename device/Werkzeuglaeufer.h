@@ -44,12 +44,10 @@ public:
     virtual ~Werkzeuglaeufer() = default;
 
     // Runs tool `name` with `argumente` and waits until it has ended. Fails with `werkzeugFehlt`
-    // when the tool is not found, with StartFehler when it cannot be started, and with
-    // Abgebrochen when it had to be killed: without a sign of life for too long (the tools' own
-    // receive timeout is 30 s; alive means stdout grows, for a copy its directory, or the tool
-    // visibly talks to the phone), an answer beyond its limit, or `abbruch` ended (then it is not
-    // even started). A non-zero exit status is a result, not a failure. Blocks the calling thread;
-    // safe from any thread.
+    // when the tool is not found, with StartFehler when it cannot be started, and with Abgebrochen
+    // when it was killed: without a sign of life for too long (stdout, a copy's directory, or its
+    // talk with the phone), an answer beyond its limit, or `abbruch` ended (then it never starts).
+    // A non-zero exit status is a result, not a failure. Blocks; safe from any thread.
     virtual Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
                                                   const Abbruch& abbruch,
                                                   const std::optional<Kopie>& kopie = std::nullopt) const = 0;

@@ -42,11 +42,8 @@ class Abbruch;
 // carry the number of the check they belong to. Device work of an older check that has not
 // started is skipped and its running tool is killed, and an outcome that arrives for an older
 // check is dropped whole: it writes no property, starts nothing, sends nothing and removes no
-// pairing. The removal of the pairing after an accepted report belongs to the report: a new check
-// neither skips nor ends it (only quitting does), and its outcome is logged in any case.
-//
-// Device work that throws never stops the loop: while waiting, the next pass runs; while reading,
-// the check ends in `fehler`.
+// pairing. Only the removal of an accepted report's pairing is not the check's but the report's:
+// it runs on until quitting. Device work that throws never stops the loop (see amGeraet).
 class KabelAblauf : public QObject {
     Q_OBJECT
 
@@ -107,7 +104,7 @@ private:
     void neuePruefung();
     // Runs `arbeit` in the device pool, then `weiter` with its result here, unless the check has
     // been superseded meanwhile (`zumBericht`: work of a sent report, which a new check neither
-    // skips, ends nor drops). Should the work throw: `scheitern`, or by default the next pass.
+    // skips, ends nor drops). Should the work throw: `scheitern`, by default the next pass.
     template <typename Arbeit, typename Weiter>
     void amGeraet(Arbeit arbeit, Weiter weiter, std::function<void()> scheitern = {},
                   bool zumBericht = false);
