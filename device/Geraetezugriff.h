@@ -2,11 +2,11 @@
 
 #include "Abbruch.h"
 #include "Akkudaten.h"
+#include "Ergebnis.h"
 #include "Geraetedaten.h"
 #include "Kopierstand.h"
 #include "Kopplung.h"
 #include "PanicLog.h"
-#include "ZugriffFehler.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Abbruch.h"
+#include "Ergebnis.h"
 #include "Kopierstand.h"
-#include "ZugriffFehler.h"
 
 #include <QByteArray>
 #include <QString>

@@ -210,7 +210,7 @@ void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete,
              [this, udid](const Ergebnis<Kopplung>& kopplung) { vertrauenGeprueft(udid, kopplung); });
 }
 
-void KabelAblauf::kopplungsantwort(const Ergebnis<Kopplung>& kopplung) {
+void KabelAblauf::vertrauenshinweisSetzen(const Ergebnis<Kopplung>& kopplung) {
     // A code counts only while it comes back pass after pass; a killed test says nothing new, so
     // neither the count nor the hint moves.
     if (!kopplung && std::holds_alternative<Abgebrochen>(kopplung.error()))
@@ -227,7 +227,7 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung
         auslesen(udid);
         return;
     }
-    kopplungsantwort(kopplung);
+    vertrauenshinweisSetzen(kopplung);
     // A test that could not run (tool missing) is no answer of the phone: no pairing request.
     if (!kopplung) {
         m_pause.start();
@@ -247,7 +247,7 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung
                  // Trusted at once: the next trust test finds it so and reads.
                  if (!antwort || antwort->stand != Kopplung::gekoppelt) {
                      m_fehlercodeFolge = std::max(m_fehlercodeFolge - 1, 0); // the same pass, not another
-                     kopplungsantwort(antwort);
+                     vertrauenshinweisSetzen(antwort);
                  }
                  m_pause.start();
              });

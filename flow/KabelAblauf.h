@@ -113,7 +113,7 @@ private:
     void durchgang();
     void geraeteGelistet(const Ergebnis<QStringList>& geraete, const std::optional<QList<Usbmodus>>& usb);
     void vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung>& kopplung);
-    void kopplungsantwort(const Ergebnis<Kopplung>& kopplung);
+    void vertrauenshinweisSetzen(const Ergebnis<Kopplung>& kopplung);
     void hinweisSetzen(std::optional<QString> hinweis);
     void auslesen(const QString& udid);
     void senden(const std::expected<QByteArray, QString>& bericht, const QString& udid);
