@@ -21,8 +21,14 @@ Kachel::Kachel(QWidget* parent) : QWidget(parent) {
 }
 
 void Kachel::paintEvent(QPaintEvent*) {
-    QPainter maler(this);
-    QSvgRenderer(bildDatei()).render(&maler, rect());
+    if (m_bild.isNull() || m_bild.devicePixelRatio() != devicePixelRatioF()) {
+        m_bild = QPixmap(size() * devicePixelRatioF());
+        m_bild.setDevicePixelRatio(devicePixelRatioF());
+        m_bild.fill(Qt::transparent);
+        QPainter maler(&m_bild);
+        QSvgRenderer(bildDatei()).render(&maler, rect());
+    }
+    QPainter(this).drawPixmap(0, 0, m_bild);
 }
 
 QList<QImage> programmBilder() {

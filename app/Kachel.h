@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QList>
+#include <QPixmap>
 #include <QWidget>
 
 namespace kabel {
@@ -16,6 +17,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap m_bild; // drawn once per pixel ratio
 };
 
 // The app icon's images at the usual sizes; any thread, so they can be drawn while the app starts.

@@ -3,14 +3,12 @@
 #include "Logkategorie.h"
 #include "Signale.h"
 #include "device/Arbeitsverzeichnis.h"
-#include "device/Prozesslaeufer.h"
 #include "flow/Konfiguration.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QUrl>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -47,7 +45,6 @@ int main(int argc, char* argv[]) {
         link = argumente.at(1);
 #endif
 
-    int status = 0;
     {
         kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
         if (instanz.weitergeben(link)) {
@@ -74,12 +71,7 @@ int main(int argc, char* argv[]) {
             kabelApp.linkEmpfangen(QUrl(*link, QUrl::TolerantMode));
         else
             kabelApp.fensterZeigen();
-        status = QApplication::exec();
-        // The controller goes first: it kills its running tool and waits for its device work.
+        // On the way out the controller kills its running tools and waits for its device work.
+        return QApplication::exec();
     }
-    // Should a tool still run all the same, it is ended and the reports it copied are removed; the
-    // app then leaves without static destructors. The stored option was written when it changed.
-    kabel::laufendeWerkzeugeBeenden();
-    kabel::laufendeArbeitsverzeichnisseEntfernen();
-    std::_Exit(status);
 }

@@ -51,7 +51,7 @@ int werkzeugPhase(const QString& bin, qint64 bytes) {
         QElapsedTimer uhr;
         uhr.start();
         const QList<PanicLog> logs =
-            zugriff.panicLogsLesen(kabel::test::Buehne::udid()).value_or(QList<PanicLog>());
+            zugriff.panicLogsLesen(kabel::test::Buehne::udid(), Abbruch{}).value_or(QList<PanicLog>());
         ms.push_back(double(uhr.nsecsElapsed()) / 1e6);
         behalten = 0;
         for (const PanicLog& log : logs)
@@ -62,7 +62,7 @@ int werkzeugPhase(const QString& bin, qint64 bytes) {
     ausgeben("panicLogsLesen (fake tool)", ms, bytes, behalten);
 
     const QList<PanicLog> logs =
-        zugriff.panicLogsLesen(kabel::test::Buehne::udid()).value_or(QList<PanicLog>());
+        zugriff.panicLogsLesen(kabel::test::Buehne::udid(), Abbruch{}).value_or(QList<PanicLog>());
     std::vector<double> lesen;
     Panicbefund befund;
     for (int i = 0; i < 3 * wiederholungen; ++i) {

@@ -68,7 +68,7 @@ Akkudaten akkudatenAuswerten(plist_t woerterbuch) {
 std::optional<Akkudaten> akkudatenAusAntwort(const Werkzeugergebnis& antwort) {
     const QByteArray& ausgabe = antwort.ausgabe;
     // A real answer nests a few levels; libplist would overflow the stack on a hostile one.
-    if (antwort.status != 0 || ausgabe.isEmpty() || !flachGenug(ausgabe, 32))
+    if (ausgabe.isEmpty() || !flachGenug(ausgabe, 32))
         return std::nullopt;
     const auto wurzel = plistLesen(ausgabe);
     if (!wurzel || plist_get_node_type(wurzel.get()) != PLIST_DICT)

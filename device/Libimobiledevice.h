@@ -19,21 +19,27 @@ public:
     // Every tool run goes through `laeufer`.
     explicit Libimobiledevice(std::shared_ptr<const Werkzeuglaeufer> laeufer);
 
-    // The places searched by default: the app's own resource bin/ (when it exists), the two usual
+    // The places searched by default: the app's own resource bin/ when it exists (../share/sondit-kabel/bin
+    // beside the executable, the bundle's Contents/Resources/bin on the Mac), the two usual
     // installation directories, then the search path (where a Linux distribution puts the tools).
     static QStringList werkzeugVerzeichnisse();
 
-    Ergebnis<QStringList> geraete() const override;
-    Ergebnis<Kopplung> istGekoppelt(const QString& udid) const override;
-    Ergebnis<Kopplung> koppeln(const QString& udid) const override;
-    bool entkoppeln(const QString& udid) const override;
-    Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid) const override;
-    Ergebnis<std::optional<Akkudaten>> akkudatenLesen(const QString& udid) const override;
-    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid,
+    Ergebnis<QStringList> geraete(const Abbruch& abbruch) const override;
+    Ergebnis<Kopplung> istGekoppelt(const QString& udid, const Abbruch& abbruch) const override;
+    Ergebnis<Kopplung> koppeln(const QString& udid, const Abbruch& abbruch) const override;
+    bool entkoppeln(const QString& udid, const Abbruch& abbruch) const override;
+    Ergebnis<Geraetedaten> geraetedatenLesen(const QString& udid, const Abbruch& abbruch) const override;
+    Ergebnis<std::optional<Akkudaten>> akkudatenLesen(const QString& udid,
+                                                      const Abbruch& abbruch) const override;
+    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& udid, const Abbruch& abbruch,
                                              const Kopiermeldung& melden = {}) const override;
 
 private:
-    Ergebnis<std::optional<QString>> infoWert(const QString& schluessel, const QString& udid) const;
+    // A run of `idevicepair -u UDID befehl`.
+    Ergebnis<Werkzeugergebnis> kopplung(const QString& befehl, const QString& udid,
+                                        const Abbruch& abbruch) const;
+    Ergebnis<std::optional<QString>> infoWert(const QString& schluessel, const QString& udid,
+                                              const Abbruch& abbruch) const;
 
     std::shared_ptr<const Werkzeuglaeufer> m_laeufer;
 };

@@ -1,54 +1,28 @@
 #include "Prozesslaeufer.h"
 
-#include "Abbruch.h"
-#include "Ausgabetext.h"
 #include "Logkategorie.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
 #include <csignal>
-#include <mutex>
-#include <unordered_set>
+#include <deque>
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
+#endif
+#ifdef Q_OS_MACOS
+#include <libproc.h>
 #endif
 
 namespace kabel {
 
 namespace {
 
-// Pids of the children that ausfuehren waits for, so laufendeWerkzeugeBeenden can end them. A pid
-// leaves the set right after its wait returns; it could only be reused in between if the whole
-// pid space wrapped meanwhile.
-struct Laufende {
-    std::mutex mutex;
-    std::unordered_multiset<qint64> pids;
-};
-
-Laufende& laufende() {
-    static Laufende instanz;
-    return instanz;
-}
-
-class Anmeldung {
-public:
-    explicit Anmeldung(qint64 pid) : m_pid(pid) {
-        std::lock_guard sperre(laufende().mutex);
-        laufende().pids.insert(m_pid);
-    }
-    ~Anmeldung() {
-        std::lock_guard sperre(laufende().mutex);
-        laufende().pids.erase(laufende().pids.find(m_pid));
-    }
-    Anmeldung(const Anmeldung&) = delete;
-    Anmeldung& operator=(const Anmeldung&) = delete;
-
-private:
-    qint64 m_pid;
-};
+// How soon a running tool of ended work is killed.
+constexpr qint64 abbruchSchritt = 50;
 
 // The regular files below `verzeichnis` and their bytes; links are not followed.
 Kopierstand kopierstandVon(const QString& verzeichnis, const QElapsedTimer& laufzeit) {
@@ -64,13 +38,29 @@ Kopierstand kopierstandVon(const QString& verzeichnis, const QElapsedTimer& lauf
     return stand;
 }
 
-} // namespace
-
-void laufendeWerkzeugeBeenden() {
-    std::lock_guard sperre(laufende().mutex);
-    for (const qint64 pid : laufende().pids)
-        ::kill(static_cast<pid_t>(pid), SIGKILL);
+// The context switches a process has made so far that it asked for (on the Mac all of them);
+// none where they cannot be read.
+std::optional<qint64> kontextwechsel(qint64 pid) {
+#if defined(Q_OS_LINUX)
+    QFile status(u"/proc/" + QString::number(pid) + u"/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray& zeile : status.readAll().split('\n'))
+        if (zeile.startsWith("voluntary_ctxt_switches:"))
+            return zeile.mid(24).trimmed().toLongLong();
+    return std::nullopt;
+#elif defined(Q_OS_MACOS)
+    proc_taskinfo info{};
+    if (proc_pidinfo(int(pid), PROC_PIDTASKINFO, 0, &info, sizeof info) != int(sizeof info))
+        return std::nullopt;
+    return qint64(info.pti_csw);
+#else
+    Q_UNUSED(pid);
+    return std::nullopt;
+#endif
 }
+
+} // namespace
 
 Q_LOGGING_CATEGORY(logGeraet, "kabel.device", QtInfoMsg)
 
@@ -78,52 +68,49 @@ Prozesslaeufer::Prozesslaeufer(QStringList verzeichnisse, std::chrono::milliseco
     : m_verzeichnisse(std::move(verzeichnisse)), m_stille(stille) {}
 
 bool Prozesslaeufer::vorhanden(const QString& programm) const {
-    static const QStringList orte = {QStringLiteral("/usr/sbin"),        QStringLiteral("/sbin"),
-                                     QStringLiteral("/usr/bin"),         QStringLiteral("/bin"),
-                                     QStringLiteral("/usr/local/sbin"),  QStringLiteral("/usr/local/bin"),
-                                     QStringLiteral("/opt/homebrew/bin")};
-    return !QStandardPaths::findExecutable(programm, orte).isEmpty();
+    return !QStandardPaths::findExecutable(
+                programm, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin"),
+                           QStringLiteral("/bin"), QStringLiteral("/usr/local/sbin"),
+                           QStringLiteral("/usr/local/bin"), QStringLiteral("/opt/homebrew/bin")})
+                .isEmpty();
 }
 
 Ergebnis<Werkzeugergebnis> Prozesslaeufer::ausfuehren(const QString& name, const QStringList& argumente,
+                                                      const Abbruch& abbruch,
                                                       const std::optional<Kopie>& kopie) const {
     QElapsedTimer uhr;
     uhr.start();
-    Ergebnis<Werkzeugergebnis> ergebnis = laufen(name, argumente, kopie);
-    if (logGeraet().isDebugEnabled()) {
-        QStringList gezeigt = argumente;
-        QString udid;
-        // Enough of the UDID to tell two phones apart in a log, not the whole identifier.
-        if (const qsizetype stelle = gezeigt.indexOf(QStringLiteral("-u")) + 1;
-            stelle > 0 && stelle < gezeigt.size()) {
-            udid = gezeigt[stelle];
-            gezeigt[stelle] = udid.left(8) + u'…';
-        }
-        // The tools write to stderr only when something went wrong (a failure, a file cut short);
-        // its first line says what, and names the phone only by its UDID.
-        QString fehlerzeile =
-            ergebnis ? ausgabeText(ergebnis->fehlerausgabe).section(u'\n', 0, 0) : QString();
-        if (!udid.isEmpty())
-            fehlerzeile.replace(udid, udid.left(8) + u'…');
-        qCDebug(logGeraet).noquote() << name << gezeigt.join(u' ') << "→"
-                                     << (ergebnis ? QString::number(ergebnis->status)
-                                         : std::holds_alternative<Abgebrochen>(ergebnis.error())
-                                             ? QStringLiteral("abgebrochen")
-                                             : beschreibung(ergebnis.error()))
-                                     << uhr.elapsed()
-                                     << (fehlerzeile.isEmpty() ? QStringLiteral("ms")
-                                                               : u"ms: " + fehlerzeile);
-    }
+    Ergebnis<Werkzeugergebnis> ergebnis = laufen(name, argumente, abbruch, kopie);
+    if (!logGeraet().isDebugEnabled())
+        return ergebnis;
+    // Enough of the UDID to tell two phones apart in a log, not the whole identifier. The tools
+    // write to stderr only when something went wrong; its first line says what, and names the
+    // phone only by its UDID.
+    const qsizetype stelle = argumente.indexOf(QStringLiteral("-u")) + 1;
+    const QString udid = stelle > 0 && stelle < argumente.size() ? argumente[stelle] : QString();
+    const auto kuerzen = [&](QString text) {
+        return udid.isEmpty() ? text : text.replace(udid, udid.left(8) + u'…');
+    };
+    const QString fehlerzeile =
+        ergebnis ? QString::fromUtf8(ergebnis->fehlerausgabe).trimmed().section(u'\n', 0, 0) : QString();
+    qCDebug(logGeraet).noquote() << name << kuerzen(argumente.join(u' ')) << "→"
+                                 << (ergebnis ? QString::number(ergebnis->status)
+                                     : std::holds_alternative<Abgebrochen>(ergebnis.error())
+                                         ? QStringLiteral("abgebrochen")
+                                         : beschreibung(ergebnis.error()))
+                                 << uhr.elapsed()
+                                 << (fehlerzeile.isEmpty() ? QStringLiteral("ms")
+                                                           : u"ms: " + kuerzen(fehlerzeile));
     return ergebnis;
 }
 
 Ergebnis<Werkzeugergebnis> Prozesslaeufer::laufen(const QString& name, const QStringList& argumente,
+                                                  const Abbruch& abbruch,
                                                   const std::optional<Kopie>& kopie) const {
     const QString pfad = QStandardPaths::findExecutable(name, m_verzeichnisse);
     if (pfad.isEmpty())
         return std::unexpected(ZugriffFehler::werkzeugFehlt());
-    // The work this run belongs to was ended: no further tool of it starts.
-    if (Abbruch::aktuellBeendet())
+    if (abbruch.beendet()) // no further tool of ended work starts
         return std::unexpected(Abgebrochen{});
 
     // Runs on worker threads without an event loop, so only the blocking waitFor* calls are used.
@@ -132,69 +119,86 @@ Ergebnis<Werkzeugergebnis> Prozesslaeufer::laufen(const QString& name, const QSt
     prozess.setProgram(pfad);
     prozess.setArguments(argumente);
 #ifdef Q_OS_LINUX
-    // Should the app end without laufendeWerkzeugeBeenden (a crash, SIGKILL), the kernel ends the
-    // tool with it. The signal is tied to this thread, which outlives the child anyway.
+    // Should the app end without killing it (a crash, SIGKILL), the kernel ends the tool with it.
+    // The signal is tied to this thread, which outlives the child anyway.
     prozess.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 #endif
     prozess.start(QIODevice::ReadOnly);
     if (!prozess.waitForStarted(-1))
         return std::unexpected(StartFehler{u"Das Werkzeug „" + name + u"“ lässt sich nicht starten."});
 
-    Werkzeugergebnis ergebnis;
-    // Reads what has come and tells whether stdout grew; false once an answer is beyond its limit.
-    bool gewachsen = false;
-    const auto lesen = [&] {
-        const QByteArray neu = prozess.readAllStandardOutput();
-        gewachsen = !neu.isEmpty();
-        ergebnis.ausgabe += neu;
-        if (kopie)
-            ergebnis.ausgabe.truncate(fortschrittBehalten);
-        ergebnis.fehlerausgabe += prozess.readAllStandardError();
-        ergebnis.fehlerausgabe.truncate(fehlerausgabeBehalten);
-        return ergebnis.ausgabe.size() <= antwortHoechstens;
+    const qint64 stille = m_stille.count(), blick = std::clamp<qint64>(stille / 4, 1, 1000);
+    QElapsedTimer laufzeit;
+    laufzeit.start();
+    qint64 naechsterBlick = blick, lebenMs = 0;
+    const char* lebenszeichen = "Start";
+    const auto leben = [&](const char* zeichen) {
+        lebenMs = laufzeit.elapsed();
+        lebenszeichen = zeichen;
     };
-    const auto abbrechen = [&] {
+    // Kills the tool: its work ended (no reason given), or for `grund`.
+    const auto toeten = [&](const char* grund) {
         prozess.kill();
         prozess.waitForFinished(-1);
+        if (grund)
+            qCDebug(logGeraet) << name << "getötet:" << grund << "– zuletzt" << lebenszeichen << "nach"
+                               << lebenMs << "ms, getötet nach" << laufzeit.elapsed() << "ms";
         return std::unexpected(Abgebrochen{});
     };
-    const qint64 pid = prozess.processId();
-    const Anmeldung anmeldung(pid);
-    const Abbruch::Anmeldung beenden([pid] { ::kill(static_cast<pid_t>(pid), SIGKILL); });
 
-    const qint64 stille = m_stille.count(), scheibe = std::clamp<qint64>(stille / 4, 1, 1000);
-    QElapsedTimer seitLeben, seitBlick, laufzeit;
-    seitLeben.start();
-    seitBlick.start();
-    laufzeit.start();
+    Werkzeugergebnis ergebnis;
     Kopierstand stand;
+    std::deque<std::pair<qint64, qint64>> wechsel; // (ms, context switches) at the looks of the window
     for (;;) {
         // Returns early with data on stdout, and at once once stdout is closed: then wait for the
-        // end instead, so a slice is never shorter than it should be.
+        // end instead, so a step is never shorter than it should be.
+        const qint64 schritt = std::min(blick, abbruchSchritt);
         QElapsedTimer warten;
         warten.start();
-        if (!prozess.waitForReadyRead(int(scheibe)) && prozess.state() != QProcess::NotRunning)
-            prozess.waitForFinished(int(std::max<qint64>(scheibe - warten.elapsed(), 0)));
-        if (!lesen())
-            return abbrechen();
-        if (gewachsen)
-            seitLeben.restart();
+        if (!prozess.waitForReadyRead(int(schritt)) && prozess.state() != QProcess::NotRunning)
+            prozess.waitForFinished(int(std::max<qint64>(schritt - warten.elapsed(), 0)));
+        const QByteArray aus = prozess.readAllStandardOutput(), fehler = prozess.readAllStandardError();
+        if (kopie && kopie->gelesen) {
+            kopie->gelesen(aus, false);
+            kopie->gelesen(fehler, true);
+        }
+        if (!aus.isEmpty())
+            leben("stdout");
+        ergebnis.ausgabe += aus;
+        if (kopie)
+            ergebnis.ausgabe.truncate(fortschrittBehalten);
+        ergebnis.fehlerausgabe += fehler;
+        ergebnis.fehlerausgabe.truncate(fehlerausgabeBehalten);
+        if (ergebnis.ausgabe.size() > antwortHoechstens)
+            return toeten("Antwort zu lang");
         if (prozess.state() == QProcess::NotRunning)
             break;
-        if (kopie && seitBlick.elapsed() >= scheibe) {
-            seitBlick.restart();
+        if (abbruch.beendet())
+            return toeten(nullptr);
+        const qint64 jetzt = laufzeit.elapsed();
+        if (jetzt < naechsterBlick)
+            continue;
+        naechsterBlick = jetzt + blick;
+        if (kopie) {
             const Kopierstand neu = kopierstandVon(kopie->verzeichnis, laufzeit);
             if (neu.dateien != stand.dateien || neu.bytes != stand.bytes)
-                seitLeben.restart();
+                leben("Verzeichnis");
             stand = neu;
             if (kopie->melden)
                 kopie->melden(stand);
         }
-        if (seitLeben.elapsed() >= stille)
-            return abbrechen();
+        if (const auto anzahl = kontextwechsel(prozess.processId())) {
+            // Against the newest look at least a window old; at least two switches in any window.
+            wechsel.emplace_back(jetzt, *anzahl);
+            while (wechsel.size() > 1 && wechsel[1].first <= jetzt - stille)
+                wechsel.pop_front();
+            if ((*anzahl - wechsel.front().second) * 1000 >
+                std::max<qint64>(jetzt - wechsel.front().first, 1000))
+                leben("Kontextwechsel");
+        }
+        if (jetzt - lebenMs >= stille)
+            return toeten("ohne Lebenszeichen");
     }
-    if (Abbruch::aktuellBeendet()) // killed because its work ended
-        return std::unexpected(Abgebrochen{});
     // A child ended by a signal: 128 + signal, as a shell reports it (Qt gives the signal number).
     ergebnis.status =
         prozess.exitStatus() == QProcess::CrashExit ? 128 + prozess.exitCode() : prozess.exitCode();

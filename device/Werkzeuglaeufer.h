@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Abbruch.h"
+#include "Ergebnis.h"
 #include "Kopierstand.h"
-#include "Werkzeugergebnis.h"
-#include "ZugriffFehler.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,6 +10,16 @@
 #include <optional>
 
 namespace kabel {
+
+inline constexpr qsizetype fehlerausgabeBehalten = 1 << 16;
+
+// Exit status, everything a tool wrote to its standard output, and the start of what it wrote to
+// standard error (its first `fehlerausgabeBehalten` bytes; the rest is read and dropped).
+struct Werkzeugergebnis {
+    qint32 status = 0;
+    QByteArray ausgabe;
+    QByteArray fehlerausgabe;
+};
 
 // A tool's standard output is an answer the caller reads (real ones are a few kilobytes; a tool
 // writing more than `antwortHoechstens` is killed), unless the tool copies into a directory: then
@@ -19,10 +29,12 @@ inline constexpr qsizetype fortschrittBehalten = 1 << 16;
 
 // A run that copies into `verzeichnis`. The copy tool writes its lines through a block-buffered
 // stream, so its stdout can stay silent for minutes while files arrive: it counts as alive while
-// the directory grows too. `melden`, if set, hears about once a second what has arrived.
+// the directory grows too. `melden`, if set, hears about once a second what has arrived;
+// `gelesen`, if set, every piece of stdout and of stderr as it is read, none left out.
 struct Kopie {
     QString verzeichnis;
     Kopiermeldung melden;
+    std::function<void(QByteArrayView stueck, bool fehlerausgabe)> gelesen;
 };
 
 // Runs the libimobiledevice command-line tools: the one place where device access meets the
@@ -32,12 +44,12 @@ public:
     virtual ~Werkzeuglaeufer() = default;
 
     // Runs tool `name` with `argumente` and waits until it has ended. Fails with `werkzeugFehlt`
-    // when the tool is not found, with StartFehler when it cannot be started, and with
-    // Abgebrochen when it had to be killed: silent for too long (the tools' own receive timeout is
-    // 30 s; alive means stdout grows, or for a copy its directory), an answer beyond its limit, or
-    // the work it runs for ended (see Abbruch; then it is not even started). A non-zero exit
-    // status is a result, not a failure. Blocks the calling thread; safe from any thread.
+    // when the tool is not found, with StartFehler when it cannot be started, and with Abgebrochen
+    // when it was killed: without a sign of life for too long (stdout, a copy's directory, or its
+    // talk with the phone), an answer beyond its limit, or `abbruch` ended (then it never starts).
+    // A non-zero exit status is a result, not a failure. Blocks; safe from any thread.
     virtual Ergebnis<Werkzeugergebnis> ausfuehren(const QString& name, const QStringList& argumente,
+                                                  const Abbruch& abbruch,
                                                   const std::optional<Kopie>& kopie = std::nullopt) const = 0;
 
     // Whether a program of the system (usbmuxd) is installed where such programs live.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <expected>
 #include <variant>
 
 namespace kabel {
@@ -55,7 +54,5 @@ ZugriffFehler iPhoneGetrennt();
 
 // The text shown to the user for a failure: the error's own description.
 QString beschreibung(const Fehler& fehler);
-
-template <typename T> using Ergebnis = std::expected<T, Fehler>;
 
 } // namespace kabel

@@ -51,7 +51,7 @@ KabelAblauf::KabelAblauf(QNetworkAccessManager& netz, std::shared_ptr<const Gera
     : QObject(parent), m_netz(netz),
       m_zugriff(zugriff ? std::move(zugriff) : std::make_shared<Libimobiledevice>()),
       m_usb(usb ? std::move(usb) : std::make_shared<Udevsicht>()), m_ohneFortschritt(ohneFortschritt),
-      m_abbruch(std::make_shared<Abbruch>()) {
+      m_abbruch(std::make_shared<Abbruch>()), m_ende(std::make_shared<Abbruch>()) {
     m_geraetearbeit.setMaxThreadCount(1);
     m_pause.setSingleShot(true);
     m_pause.setInterval(pause);
@@ -60,6 +60,7 @@ KabelAblauf::KabelAblauf(QNetworkAccessManager& netz, std::shared_ptr<const Gera
 
 KabelAblauf::~KabelAblauf() {
     m_abbruch->beenden();
+    m_ende->beenden();
     m_geraetearbeit.waitForDone();
 }
 
@@ -83,23 +84,36 @@ void KabelAblauf::neuePruefung() {
     kopierfortschrittSetzen(std::nullopt);
 }
 
-template <typename Arbeit, typename Weiter> void KabelAblauf::amGeraet(Arbeit arbeit, Weiter weiter) {
-    using Wert = std::invoke_result_t<Arbeit, const Geraetezugriff&>;
-    // Both steps are chained before the work may start: a continuation attached to work already
+template <typename Arbeit, typename Weiter>
+void KabelAblauf::amGeraet(Arbeit arbeit, Weiter weiter, std::function<void()> scheitern, bool zumBericht) {
+    using Wert = std::invoke_result_t<Arbeit, const Geraetezugriff&, const Abbruch&>;
+    struct Ausgang {
+        std::optional<Wert> wert; // none when skipped or thrown
+        bool geworfen = false;
+    };
+    // All steps are chained before the work may start: a continuation attached to work already
     // done would run at once, inside the caller, and not in a later turn.
     QPromise<void> los;
     los.future()
         .then(&m_geraetearbeit,
-              [zugriff = m_zugriff, abbruch = m_abbruch, arbeit = std::move(arbeit)] {
+              [zugriff = m_zugriff, abbruch = zumBericht ? m_ende : m_abbruch, arbeit = std::move(arbeit)] {
                   // Skipped for a superseded check: not all of it runs in tools, which ending a check kills.
                   if (abbruch->beendet())
-                      return std::optional<Wert>();
-                  const Abbruch::Zuordnung zuordnung(abbruch); // its tools belong to the check
-                  return std::optional<Wert>(arbeit(*zugriff));
+                      return Ausgang{};
+                  try {
+                      return Ausgang{arbeit(*zugriff, *abbruch)};
+                  } catch (...) {
+                      return Ausgang{std::nullopt, true};
+                  }
               })
-        .then(this, [this, pruefung = m_pruefung, weiter = std::move(weiter)](std::optional<Wert> ergebnis) {
-            if (ergebnis && istAktuell(pruefung))
-                weiter(std::move(*ergebnis));
+        .then(this, [this, pruefung = m_pruefung, zumBericht, weiter = std::move(weiter),
+                     scheitern = std::move(scheitern)](Ausgang ausgang) {
+            if (ausgang.geworfen)
+                qCDebug(logAblauf) << "Gerätearbeit mit einer Ausnahme beendet";
+            if (ausgang.wert && (zumBericht || istAktuell(pruefung)))
+                weiter(std::move(*ausgang.wert));
+            else if (ausgang.geworfen && istAktuell(pruefung))
+                scheitern ? scheitern() : m_pause.start();
         });
     los.start();
     los.finish();
@@ -178,8 +192,8 @@ void KabelAblauf::durchgang() {
         return;
     }
     amGeraet(
-        [usb = m_usb](const Geraetezugriff& zugriff) {
-            Ergebnis<QStringList> geraete = zugriff.geraete();
+        [usb = m_usb](const Geraetezugriff& zugriff, const Abbruch& abbruch) {
+            Ergebnis<QStringList> geraete = zugriff.geraete(abbruch);
             std::optional<QList<Usbmodus>> bus;
             if (!geraete || geraete->isEmpty())
                 bus = usb->appleGeraete();
@@ -206,11 +220,12 @@ void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete,
         return;
     }
     const QString udid = geraete->first();
-    amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.istGekoppelt(udid); },
+    amGeraet([udid](const Geraetezugriff& zugriff,
+                    const Abbruch& abbruch) { return zugriff.istGekoppelt(udid, abbruch); },
              [this, udid](const Ergebnis<Kopplung>& kopplung) { vertrauenGeprueft(udid, kopplung); });
 }
 
-void KabelAblauf::kopplungsantwort(const Ergebnis<Kopplung>& kopplung) {
+void KabelAblauf::vertrauenshinweisSetzen(const Ergebnis<Kopplung>& kopplung) {
     // A killed test says nothing new, so the hint stays.
     if (!kopplung && std::holds_alternative<Abgebrochen>(kopplung.error()))
         return;
@@ -223,7 +238,7 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung
         auslesen(udid);
         return;
     }
-    kopplungsantwort(kopplung);
+    vertrauenshinweisSetzen(kopplung);
     // A test that could not run (tool missing) is no answer of the phone: no pairing request.
     if (!kopplung) {
         m_pause.start();
@@ -237,11 +252,12 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung
     // One request per attachment: the phone shows its trust dialog, and asking again while it is
     // up would only stack dialogs. What the phone answers to the request is what this pass saw.
     m_kopplungVersucht = true;
-    amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.koppeln(udid); },
+    amGeraet([udid](const Geraetezugriff& zugriff,
+                    const Abbruch& abbruch) { return zugriff.koppeln(udid, abbruch); },
              [this](const Ergebnis<Kopplung>& antwort) {
                  // Trusted at once: the next trust test finds it so and reads.
                  if (!antwort || antwort->stand != Kopplung::gekoppelt)
-                     kopplungsantwort(antwort);
+                     vertrauenshinweisSetzen(antwort);
                  m_pause.start();
              });
 }
@@ -274,20 +290,27 @@ void KabelAblauf::auslesen(const QString& udid) {
             },
             Qt::QueuedConnection);
     };
-    amGeraet([udid, programm,
-              melden](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm, melden); },
-             [this, udid](Leseergebnis ergebnis) {
-                 kopierfortschrittSetzen(std::nullopt);
-                 if (!ergebnis) {
-                     schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
-                     return;
-                 }
-                 schreiben(m_geraet, std::optional<Geraetedaten>(std::move(ergebnis->geraet)));
-                 schreiben(m_akku, std::move(ergebnis->akku));
-                 schreiben(m_panicAnzahl, ergebnis->panicAnzahl);
-                 schreiben(m_panicBefund, std::move(ergebnis->panicBefund));
-                 senden(ergebnis->bericht, udid);
-             });
+    amGeraet(
+        [udid, programm, melden](const Geraetezugriff& zugriff, const Abbruch& abbruch) {
+            return geraetLesen(zugriff, udid, programm, abbruch, melden);
+        },
+        [this, udid](Leseergebnis ergebnis) {
+            kopierfortschrittSetzen(std::nullopt);
+            if (!ergebnis) {
+                schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
+                return;
+            }
+            schreiben(m_geraet, std::optional<Geraetedaten>(std::move(ergebnis->geraet)));
+            schreiben(m_akku, std::move(ergebnis->akku));
+            schreiben(m_panicAnzahl, ergebnis->panicAnzahl);
+            schreiben(m_panicBefund, std::move(ergebnis->panicBefund));
+            senden(ergebnis->bericht, udid);
+        },
+        [this] {
+            kopierfortschrittSetzen(std::nullopt);
+            schrittSetzen(Schritt::fehler(
+                QStringLiteral("Beim Lesen ist ein Fehler aufgetreten. Bitte erneut versuchen.")));
+        });
 }
 
 void KabelAblauf::senden(const std::expected<QByteArray, QString>& bericht, const QString& udid) {
@@ -326,8 +349,16 @@ void KabelAblauf::berichtAngenommen(const QString& udid) {
         return;
     }
     // In the device pool, so a phone that hangs cannot freeze the window; the step becomes
-    // fertig once the removal has ended (a silent tool is ended after 30 s).
-    amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.entkoppeln(udid); }, abschliessen);
+    // fertig once the removal has ended (a silent tool is ended after 30 s). A newer check waits
+    // for it, and is not told.
+    amGeraet([udid](const Geraetezugriff& zugriff,
+                    const Abbruch& abbruch) { return zugriff.entkoppeln(udid, abbruch); },
+             [this, pruefung = m_pruefung, abschliessen](bool entfernt) {
+                 qCDebug(logAblauf) << "Kopplung entfernt:" << entfernt;
+                 if (istAktuell(pruefung))
+                     abschliessen(entfernt);
+             },
+             [abschliessen] { abschliessen(false); }, true);
 }
 
 } // namespace kabel

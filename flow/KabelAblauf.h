@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -42,7 +43,8 @@ class Abbruch;
 // carry the number of the check they belong to. Device work of an older check that has not
 // started is skipped and its running tool is killed, and an outcome that arrives for an older
 // check is dropped whole: it writes no property, starts nothing, sends nothing and removes no
-// pairing.
+// pairing. Only the removal of an accepted report's pairing is not the check's but the report's:
+// it runs on until quitting. Device work that throws never stops the loop (see amGeraet).
 class KabelAblauf : public QObject {
     Q_OBJECT
 
@@ -109,14 +111,17 @@ private:
     // A new check: older device work is ended and the device loop stops.
     void neuePruefung();
     // Runs `arbeit` in the device pool, then `weiter` with its result here, unless the check has
-    // been superseded meanwhile.
-    template <typename Arbeit, typename Weiter> void amGeraet(Arbeit arbeit, Weiter weiter);
+    // been superseded meanwhile (`zumBericht`: work of a sent report, which a new check neither
+    // skips, ends nor drops). Should the work throw: `scheitern`, by default the next pass.
+    template <typename Arbeit, typename Weiter>
+    void amGeraet(Arbeit arbeit, Weiter weiter, std::function<void()> scheitern = {},
+                  bool zumBericht = false);
 
     void sitzungLaden(quint64 pruefung);
     void durchgang();
     void geraeteGelistet(const Ergebnis<QStringList>& geraete, const std::optional<QList<Usbmodus>>& usb);
     void vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung>& kopplung);
-    void kopplungsantwort(const Ergebnis<Kopplung>& kopplung);
+    void vertrauenshinweisSetzen(const Ergebnis<Kopplung>& kopplung);
     void hinweisSetzen(const std::optional<Hinweis>& hinweis);
     void kopierfortschrittSetzen(std::optional<QString> text);
     void auslesen(const QString& udid);
@@ -132,6 +137,7 @@ private:
     std::chrono::milliseconds m_ohneFortschritt;
     quint64 m_pruefung = 0;
     std::shared_ptr<Abbruch> m_abbruch; // ends the tools of check m_pruefung
+    std::shared_ptr<Abbruch> m_ende;    // ends the work of sent reports: on quitting only
     bool m_linkBestaetigt = false;      // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false;    // a pairing request was made for the phone now attached
     std::optional<Wartelage> m_lage;    // what the device loop of this check has seen

@@ -5,15 +5,15 @@
 namespace kabel {
 
 Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, const QString& programm,
-                         const Kopiermeldung& melden) {
-    Ergebnis<Geraetedaten> geraet = zugriff.geraetedatenLesen(udid);
+                         const Abbruch& abbruch, const Kopiermeldung& melden) {
+    Ergebnis<Geraetedaten> geraet = zugriff.geraetedatenLesen(udid, abbruch);
     if (!geraet)
         return std::unexpected(geraet.error());
-    Ergebnis<std::optional<Akkudaten>> akku = zugriff.akkudatenLesen(udid);
+    Ergebnis<std::optional<Akkudaten>> akku = zugriff.akkudatenLesen(udid, abbruch);
     if (!akku)
         return std::unexpected(akku.error());
     Lesung lesung{std::move(*geraet), std::move(*akku), 0, {}, {}};
-    Ergebnis<QList<PanicLog>> panic = zugriff.panicLogsLesen(udid, melden);
+    Ergebnis<QList<PanicLog>> panic = zugriff.panicLogsLesen(udid, abbruch, melden);
     if (!panic)
         return std::unexpected(panic.error());
     lesung.panicAnzahl = panic->size();

@@ -22,9 +22,10 @@ using Leseergebnis = std::expected<Lesung, Fehler>;
 // The read job: identity, then battery, then panic logs, one after the other, then the report
 // with `programm` as its program text. The first reading that fails ends the job at once; nothing
 // else is read then, and nothing incomplete is sent. `melden` hears how far the copy of the crash
-// reports has got. Blocks for the tools' whole run time; meant for the device pool.
+// reports has got; its tools end with `abbruch`. Blocks for the tools' whole run time; meant for
+// the device pool.
 Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, const QString& programm,
-                         const Kopiermeldung& melden = {});
+                         const Abbruch& abbruch, const Kopiermeldung& melden = {});
 
 // The line under the reading step while crash reports are copied: from 2 s on, how many have
 // arrived and their size as file managers show it (1 kB = 1000 bytes), in whole kilobytes below

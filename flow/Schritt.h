@@ -40,25 +40,10 @@ private:
 
 // The case's name, for the log; the text may quote what Werkora said, so it is left out there.
 inline const char* fallName(Schritt::Fall fall) {
-    switch (fall) {
-    case Schritt::Fall::ohneLink:
-        return "ohneLink";
-    case Schritt::Fall::linkUngueltig:
-        return "linkUngueltig";
-    case Schritt::Fall::wartetAufGeraet:
-        return "wartetAufGeraet";
-    case Schritt::Fall::wartetAufVertrauen:
-        return "wartetAufVertrauen";
-    case Schritt::Fall::liest:
-        return "liest";
-    case Schritt::Fall::sendet:
-        return "sendet";
-    case Schritt::Fall::fertig:
-        return "fertig";
-    case Schritt::Fall::fehler:
-        return "fehler";
-    }
-    return "?";
+    static constexpr const char* namen[] = {
+        "ohneLink", "linkUngueltig", "wartetAufGeraet", "wartetAufVertrauen",
+        "liest",    "sendet",        "fertig",          "fehler"};
+    return namen[int(fall)];
 }
 
 } // namespace kabel

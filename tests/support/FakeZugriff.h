@@ -1,6 +1,5 @@
 #pragma once
 
-#include "device/Abbruch.h"
 #include "device/Geraetezugriff.h"
 #include "device/Usbsicht.h"
 
@@ -8,6 +7,7 @@
 #include <QSet>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 
 namespace kabel::test {
 
@@ -15,7 +15,7 @@ namespace kabel::test {
 // figures and one panic log, on a USB bus that shows no Apple phone, and records every call as
 // "operation udid" (looking at the bus is no call); safe to use from the controller's device pool.
 // Operations can be held back until released, or until the work they run for is ended (as a tool
-// is killed; they then answer as set).
+// is killed; they then answer as set), and made to throw.
 class FakeZugriff final : public Geraetezugriff, public Usbsicht {
 public:
     struct Antworten {
@@ -28,27 +28,35 @@ public:
         QList<Kopierstand> kopierstaende; // told, in order, as the copy begins
         bool entkoppelt = true;
         std::optional<QList<Usbmodus>> usb = QList<Usbmodus>();
+        QStringList werfen; // operations that throw
     };
 
     using A = Antworten;
 
     std::optional<QList<Usbmodus>> appleGeraete() const override { return gesperrt(m_antworten.usb); }
-    Ergebnis<QStringList> geraete() const override { return rufen("geraete", {}, &A::geraete); }
-    Ergebnis<Kopplung> istGekoppelt(const QString& u) const override {
-        return rufen("istGekoppelt", u, &A::gekoppelt);
+    Ergebnis<QStringList> geraete(const Abbruch& a) const override {
+        return rufen("geraete", {}, a, &A::geraete);
     }
-    Ergebnis<Kopplung> koppeln(const QString& u) const override { return rufen("koppeln", u, &A::koppeln); }
-    bool entkoppeln(const QString& u) const override { return rufen("entkoppeln", u, &A::entkoppelt); }
-    Ergebnis<Geraetedaten> geraetedatenLesen(const QString& u) const override {
-        return rufen("geraetedatenLesen", u, &A::geraetedaten);
+    Ergebnis<Kopplung> istGekoppelt(const QString& u, const Abbruch& a) const override {
+        return rufen("istGekoppelt", u, a, &A::gekoppelt);
     }
-    Ergebnis<std::optional<Akkudaten>> akkudatenLesen(const QString& u) const override {
-        return rufen("akkudatenLesen", u, &A::akku);
+    Ergebnis<Kopplung> koppeln(const QString& u, const Abbruch& a) const override {
+        return rufen("koppeln", u, a, &A::koppeln);
     }
-    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& u, const Kopiermeldung& melden) const override {
+    bool entkoppeln(const QString& u, const Abbruch& a) const override {
+        return rufen("entkoppeln", u, a, &A::entkoppelt);
+    }
+    Ergebnis<Geraetedaten> geraetedatenLesen(const QString& u, const Abbruch& a) const override {
+        return rufen("geraetedatenLesen", u, a, &A::geraetedaten);
+    }
+    Ergebnis<std::optional<Akkudaten>> akkudatenLesen(const QString& u, const Abbruch& a) const override {
+        return rufen("akkudatenLesen", u, a, &A::akku);
+    }
+    Ergebnis<QList<PanicLog>> panicLogsLesen(const QString& u, const Abbruch& a,
+                                             const Kopiermeldung& melden) const override {
         for (const Kopierstand& stand : gesperrt(m_antworten.kopierstaende))
             melden(stand);
-        return rufen("panicLogsLesen", u, &A::panic);
+        return rufen("panicLogsLesen", u, a, &A::panic);
     }
 
     void einstellen(const std::function<void(Antworten&)>& aendern) {
@@ -80,19 +88,20 @@ private:
         return feld;
     }
     template <typename T>
-    T rufen(const QString& operation, const QString& udid, T Antworten::*antwort) const {
-        bool beendet = false;
-        // Registered before the lock is taken: ending the work calls this under a lock of its own.
-        const Abbruch::Anmeldung anmeldung([&] {
-            std::lock_guard s(m_mutex);
-            beendet = !m_unbeendbar.contains(operation);
-            m_weiter.notify_all();
-        });
+    T rufen(const QString& operation, const QString& udid, const Abbruch& abbruch,
+            T Antworten::*antwort) const {
         std::unique_lock sperre(m_mutex);
         m_aufrufe.append(udid.isEmpty() ? operation : operation + ' ' + udid);
         m_hoechstens = std::max(m_hoechstens, ++m_laufende);
-        m_weiter.wait(sperre, [&] { return beendet || !m_angehalten.contains(operation); });
+        // Looks at the work's end as the runner does, a few times a second.
+        while (!m_weiter.wait_for(sperre, std::chrono::milliseconds(10), [&] {
+            return (abbruch.beendet() && !m_unbeendbar.contains(operation)) ||
+                   !m_angehalten.contains(operation);
+        })) {
+        }
         --m_laufende;
+        if (m_antworten.werfen.contains(operation))
+            throw std::runtime_error("kaputt");
         return m_antworten.*antwort;
     }
 

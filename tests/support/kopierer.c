@@ -1,25 +1,57 @@
-/* A crash-report copy as the real tool makes it: one "Copy:" line per file through block-buffered
- * stdio (nothing reaches a pipe before 4 KiB or the end), the files arriving slowly.
- * kopierer DIR N MS: writes DIR/panic-01.ips … panic-N.ips, one every MS milliseconds. */
+/* A tool as the real ones behave, for the runner's signs of life.
+ * kopierer dateien DIR N MS: a crash-report copy, one "Copy:" line per file through block-buffered
+ *   stdio (nothing reaches a pipe before 4 KiB or the end), DIR/panic-01.ips … panic-N.ips arriving
+ *   one every MS milliseconds;
+ * kopierer wachsen DIR N MS: one file DIR/panic-01.ips that grows by a line every MS milliseconds;
+ * kopierer senden - N MS: N × MS milliseconds of send/recv round trips on a socketpair, printing
+ *   nothing, as a filtered copy walks the phone's reports;
+ * kopierer warten: blocked in recv, as a tool waiting on a silent phone.
+ * The pauses spin: a sleep would be a context switch, which the runner counts as a sign of life. */
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <sys/socket.h>
 #include <time.h>
+#include <unistd.h>
+
+static long jetzt(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000L + t.tv_nsec / 1000000L;
+}
 
 int main(int argc, char** argv) {
-    if (argc != 4)
+    int paar[2];
+    char zeichen = 'x';
+    if (argc == 2 && strcmp(argv[1], "warten") == 0)
+        return socketpair(AF_UNIX, SOCK_STREAM, 0, paar) != 0 || recv(paar[0], &zeichen, 1, 0) < 0;
+    if (argc != 5)
         return 2;
     setvbuf(stdout, NULL, _IOFBF, 4096);
-    const int anzahl = atoi(argv[2]);
-    const long ms = atol(argv[3]);
-    const struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
+    const int anzahl = atoi(argv[3]);
+    const long ms = atol(argv[4]);
+    if (strcmp(argv[1], "senden") == 0) {
+        if (socketpair(AF_UNIX, SOCK_STREAM, 0, paar) != 0)
+            return 1;
+        if (fork() == 0) /* the other end answers each byte until the tool ends */
+            while (recv(paar[1], &zeichen, 1, 0) == 1 && send(paar[1], &zeichen, 1, 0) == 1)
+                ;
+        for (const long ende = jetzt() + anzahl * ms; jetzt() < ende;)
+            if (send(paar[0], &zeichen, 1, 0) != 1 || recv(paar[0], &zeichen, 1, 0) != 1)
+                return 1;
+        return 0;
+    }
+    const int wachsen = strcmp(argv[1], "wachsen") == 0;
     for (int i = 1; i <= anzahl; ++i) {
         char pfad[4096];
-        nanosleep(&pause, NULL);
-        snprintf(pfad, sizeof pfad, "%s/panic-%02d.ips", argv[1], i);
-        FILE* datei = fopen(pfad, "wb");
+        for (const long ende = jetzt() + ms; jetzt() < ende;)
+            ;
+        snprintf(pfad, sizeof pfad, "%s/panic-%02d.ips", argv[2], wachsen ? 1 : i);
+        FILE* datei = fopen(pfad, wachsen ? "ab" : "wb");
         if (!datei || fputs("panic\n", datei) < 0 || fclose(datei) != 0)
             return 1;
-        printf("Copy: /panic-%02d.ips\n", i);
+        if (!wachsen)
+            printf("Copy: /panic-%02d.ips\n", i);
     }
     printf("Done.\n");
     return 0;
