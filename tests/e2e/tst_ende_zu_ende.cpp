@@ -124,6 +124,15 @@ private Q_SLOTS:
         QVERIFY(m_dienst->anzahl("POST") == 0 && app.state() == QProcess::Running);
     }
 
+    // Without a display the app cannot start, and says why.
+    void ohneAnzeige() {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            qunsetenv(name);
+        auto app = m_buehne->starten({}, true);
+        QVERIFY(app->waitForFinished(15000) && app->exitCode() != 0);
+        QVERIFY(app->readAllStandardError().contains("platform plugin"));
+    }
+
     // One instance per user. Of two starts at the same moment one serves and the other hands its
     // link over; the one serving removes the reports a killed app left behind, and nothing else. A
     // later start also hands over to an instance that took over the socket a killed one left behind.
