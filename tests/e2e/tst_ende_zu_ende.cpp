@@ -5,8 +5,13 @@
 #include "Testumgebung.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QUuid>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kabel::test;
@@ -22,6 +27,15 @@ QStringList prozesse(const QString& text) {
             pids << pid;
     }
     return pids;
+}
+
+// The app_id of the node that has the focus in a sway tree; empty for a workspace.
+QString fokus(const QJsonObject& knoten) {
+    QString gefunden = knoten["focused"].toBool() ? knoten["app_id"].toString("") : QString();
+    for (const char* art : {"nodes", "floating_nodes"})
+        for (const QJsonValue kind : knoten[art].toArray())
+            gefunden += fokus(kind.toObject());
+    return gefunden;
 }
 
 QStringList arbeitsverzeichnisse() {
@@ -132,6 +146,70 @@ private Q_SLOTS:
         QVERIFY(app->waitForFinished(15000) && app->exitCode() != 0);
         QVERIFY(app->readAllStandardError().contains("platform plugin"));
     }
+
+#ifdef KABEL_STARTER
+    // Under a Wayland compositor that grants every request, a link handed over with the token a
+    // browser obtained brings the covered window to the front. Where the compositor cannot start,
+    // this fails, saying why.
+    void wayland() {
+        // sway refuses to run as root, as CI does: then it and its clients run as nobody.
+        const QStringList als =
+            ::geteuid() == 0 ? QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}
+                             : QStringList();
+        QTemporaryDir wurzel("/tmp/kabel-sway-XXXXXX");
+        const QString laufzeit = wurzel.filePath("laufzeit"), app = wurzel.filePath("sondit-kabel");
+        QFile konfiguration(wurzel.filePath("config"));
+        QVERIFY(QDir().mkdir(laufzeit, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
+                QFile::copy(KABEL_PROGRAMM, app) && konfiguration.open(QIODevice::WriteOnly) &&
+                konfiguration.write("xwayland disable\nfocus_on_window_activation focus\n") &&
+                ::chmod(QFile::encodeName(wurzel.path()), 0755) == 0 &&
+                (als.isEmpty() || ::chown(QFile::encodeName(laufzeit), 65534, 65534) == 0));
+        konfiguration.close();
+        QProcessEnvironment umgebung;
+        for (const QString& paar : QStringList{
+                 "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                 "QT_QPA_PLATFORM=wayland", "QT_LOGGING_RULES=kabel.app=true",
+                 "PATH=" + qEnvironmentVariable("PATH"), "HOME=" + laufzeit, "XDG_RUNTIME_DIR=" + laufzeit})
+            umgebung.insert(paar.section('=', 0, 0), paar.section('=', 1));
+        QList<std::shared_ptr<QProcess>> prozesse;
+        const auto aufraeumen = qScopeGuard([&] {
+            std::for_each(prozesse.rbegin(), prozesse.rend(), [](const auto& prozess) { beenden(*prozess); });
+        });
+        const auto starten = [&](const QString& programm, const QStringList& argumente) -> QProcess& {
+            prozesse.append(std::make_shared<QProcess>());
+            prozesse.last()->setProcessEnvironment(umgebung);
+            prozesse.last()->start(als.value(0, programm),
+                                   als.mid(1) +
+                                       (als.isEmpty() ? argumente : QStringList(programm) + argumente));
+            return *prozesse.last();
+        };
+        QProcess& sway = starten("sway", {"-c", konfiguration.fileName()});
+        const auto sockets = [&] {
+            return QDir(laufzeit).entryList({"wayland-?", "sway-ipc.*.sock"}, QDir::System);
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(sockets().size() == 2 || sway.state() == QProcess::NotRunning, "", 20000);
+        QVERIFY2(sockets().size() == 2,
+                 qPrintable("sway did not start (as nobody when root; needs sway, setpriv): " +
+                            sway.errorString() + '\n' + sway.readAllStandardError()));
+        umgebung.insert("WAYLAND_DISPLAY", sockets().filter("wayland-").value(0));
+        umgebung.insert("SWAYSOCK", laufzeit + '/' + sockets().filter("sway-ipc").value(0));
+        const auto fokusIst = [&](const QString& erwartet) {
+            QProcess& swaymsg = starten("swaymsg", {"-t", "get_tree"});
+            swaymsg.waitForFinished(5000);
+            return fokus(QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object()) == erwartet;
+        };
+        QProcess& erste = starten(app, {"sondit-kabel://lesen?ziel=https://a.example/x"});
+        QTRY_VERIFY_WITH_TIMEOUT(fokusIst("sondit-kabel") || erste.state() == QProcess::NotRunning, 15000);
+        QByteArray log; // what the first process took
+        QVERIFY2(fokusIst("sondit-kabel"), (log += erste.readAllStandardError()).constData());
+        starten("swaymsg", {"workspace", "2"}).waitForFinished(5000); // covers the window
+        QVERIFY(fokusIst(""));
+        QProcess& browser = starten(KABEL_STARTER, {app, "sondit-kabel://lesen?ziel=https://b.example/x"});
+        QVERIFY(browser.waitForFinished(15000) && browser.exitCode() == 0);
+        QTRY_VERIFY_WITH_TIMEOUT(fokusIst("sondit-kabel"), 10000);
+        QTRY_COMPARE((log += erste.readAllStandardError()).count("Link erhalten"), 2);
+    }
+#endif
 
     // One instance per user. Of two starts at the same moment one serves and the other hands its
     // link over; the one serving removes the reports a killed app left behind, and nothing else. A
