@@ -66,6 +66,7 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     if (zustand.linkWirdGeprueft) {
         ansicht.fortschritt = QStringLiteral("Link wird bei Werkora geprüft …");
         ansicht.reihenfolge = {Baustein::fortschritt};
+        ansicht.ansage = *ansicht.fortschritt;
         return ansicht;
     }
     const QList<Rasterzeile> raster = rasterFuer(zustand.geraet, zustand.akku, zustand.panicAnzahl);
@@ -134,6 +135,9 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     }
     if (ansicht.raster.isEmpty())
         ansicht.reihenfolge.removeAll(Baustein::raster);
+    ansicht.ansage = ansicht.meldung ? ansicht.meldung->text : ansicht.fortschritt.value_or(QString());
+    if (ansicht.hinweis && zustand.schritt.fall() != Schritt::Fall::liest)
+        ansicht.ansage += u' ' + *ansicht.hinweis;
     return ansicht;
 }
 

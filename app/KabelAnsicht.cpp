@@ -6,6 +6,7 @@
 #include "Symbole.h"
 #include "flow/KabelAblauf.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
@@ -73,6 +74,17 @@ void sekundaer(QWidget* widget) {
     widget->setPalette(palette);
 }
 
+// Whether an assistive technology runs: Qt's platform knows, and tells observers of a change.
+bool hilfstechnikAktiv() {
+    struct Beobachter : QAccessible::ActivationObserver {
+        bool aktiv = false;
+        Beobachter() { QAccessible::installActivationObserver(this); }
+        void accessibilityActiveChanged(bool jetzt) override { aktiv = jetzt; }
+    };
+    static Beobachter beobachter;
+    return beobachter.aktiv || QAccessible::isActive();
+}
+
 } // namespace
 
 KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(parent), m_ablauf(ablauf) {
@@ -107,11 +119,12 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     m_trennlinie->setFixedHeight(1);
     wurzel->addWidget(m_trennlinie);
 
-    auto* panel = new QWidget(this);
+    auto* panel = m_panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("panel"));
     m_panelLayout = new QVBoxLayout(panel);
     m_panelLayout->setContentsMargins(20, 20, 20, 20);
     wurzel->addWidget(panel);
+    hilfstechnikAktiv(); // from now on it learns of a change
 
     m_meldung = new QWidget(panel);
     m_meldung->setObjectName(QStringLiteral("meldung"));
@@ -202,6 +215,9 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
 
     const bool knopfNeu =
         ansicht.zeigt(Baustein::erneutVersuchen) && !m_reihenfolge.contains(Baustein::erneutVersuchen);
+    // A screen reader reads the reason when the button takes the focus.
+    m_erneut->setAccessibleDescription(ansicht.zeigt(Baustein::erneutVersuchen) ? ansicht.meldung->text
+                                                                                : QString());
     if (ansicht.reihenfolge != m_reihenfolge) {
         const QList<std::pair<Baustein, QWidget*>> bausteine = {
             {Baustein::meldung, m_meldung},   {Baustein::fortschritt, m_fortschritt},
@@ -223,7 +239,24 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
     m_panelLayout->setSpacing(ansicht.abstand);
     if (knopfNeu)
         m_erneut->setFocus(Qt::OtherFocusReason);
+    else if (ansicht.ansage != m_ansage)
+        ansagen(ansicht.ansage);
+    m_ansage = ansicht.ansage;
     hoeheAnpassen();
+}
+
+void KabelAnsicht::ansagen(const QString& text) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent ansage(this, text);
+    QAccessible::updateAccessibility(&ansage);
+#else
+    // Screen readers skip a changed text that has no focus. They speak an object taking the focus,
+    // and a new name of the one that has it: the panel, named with the text, while one runs (so
+    // keyboard users keep their focus).
+    m_panel->setAccessibleName(text);
+    if (hilfstechnikAktiv())
+        m_panel->setFocus(Qt::OtherFocusReason);
+#endif
 }
 
 void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
@@ -250,8 +283,8 @@ void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
         if (!gezeigt)
             continue;
         bezeichnung->setText(zeilen[i].bezeichnung);
-        wert->setText(zeilen[i].wert);
-        wert->setAccessibleName(zeilen[i].bezeichnung);
+        wert->setText(zeilen[i].wert); // which is also its name
+        wert->setAccessibleDescription(zeilen[i].bezeichnung);
         wert->setFont(zeilen[i].festbreite ? festbreite(13) : schrift(13, QFont::Medium));
     }
 }
