@@ -24,31 +24,37 @@ namespace kabel {
 
 namespace {
 
-// Sizes are device-independent pixels, so the window keeps its proportions on every screen.
-QFont schrift(int pixel, QFont::Weight gewicht = QFont::Normal) {
-    QFont font = QApplication::font();
-    font.setPixelSize(pixel);
+// Gives `widget` a font of the design's size (in points, body text 13) and weight, scaled to the
+// desktop's font, and keeps them for when that font changes.
+void schriftGeben(QWidget* widget, qreal groesse, QFont::Weight gewicht = QFont::Normal,
+                  bool festbreite = false) {
+    widget->setProperty("schrift", QVariantList{groesse, int(gewicht), festbreite});
+    const QFont desktop = QApplication::font();
+    QFont font = festbreite ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : desktop;
+    if (desktop.pointSizeF() > 0)
+        font.setPointSizeF(desktop.pointSizeF() * groesse / 13);
+    else
+        font.setPixelSize(qRound(desktop.pixelSize() * groesse / 13));
     font.setWeight(gewicht);
-    return font;
+    widget->setFont(font);
 }
 
-QFont festbreite(int pixel) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPixelSize(pixel);
-    font.setWeight(QFont::Normal);
-    return font;
+void schriftenErneuern(QWidget* wurzel) {
+    for (QWidget* teil : wurzel->findChildren<QWidget*>())
+        if (const QVariantList schrift = teil->property("schrift").toList(); !schrift.isEmpty())
+            schriftGeben(teil, schrift[0].toReal(), QFont::Weight(schrift[1].toInt()), schrift[2].toBool());
 }
 
-QLabel* umbrechenderText(int pixel, QWidget* parent) {
+QLabel* umbrechenderText(int groesse, QWidget* parent) {
     auto* label = new QLabel(parent);
-    label->setFont(schrift(pixel));
+    schriftGeben(label, groesse);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
-// A message or progress row: the symbol at the top left, then a wrapping 13-pixel text.
+// A message or progress row: the symbol at the top left, then a wrapping body text.
 QLabel* zeileMitSymbol(QWidget* zeile, QWidget* symbol, int abstand, const QString& textName) {
     auto* layout = new QHBoxLayout(zeile);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -68,9 +74,10 @@ void auslegen(QWidget* widget) {
         auslegen(teil);
 }
 
-void sekundaer(QWidget* widget) {
+// From the window's palette: it changes before the palettes of its children.
+void sekundaer(QWidget* widget, const QPalette& fenster) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, farbeFuer(Farbrolle::sekundaer, QApplication::palette()));
+    palette.setColor(QPalette::WindowText, farbeFuer(Farbrolle::sekundaer, fenster));
     widget->setPalette(palette);
 }
 
@@ -104,11 +111,11 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     titelBlock->setSpacing(2);
     auto* titel = new QLabel(QStringLiteral("Sondit Kabel"), kopf);
     titel->setObjectName(QStringLiteral("titel"));
-    titel->setFont(schrift(15, QFont::DemiBold));
+    schriftGeben(titel, 15, QFont::DemiBold);
     titelBlock->addWidget(titel);
     m_untertitel = new Einzeiler(kopf);
     m_untertitel->setObjectName(QStringLiteral("untertitel"));
-    m_untertitel->setFont(schrift(12));
+    schriftGeben(m_untertitel, 12);
     titelBlock->addWidget(m_untertitel);
     kopfLayout->addLayout(titelBlock, 1);
     wurzel->addWidget(kopf);
@@ -141,6 +148,7 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     m_hinweis = new QWidget(panel);
     m_hinweis->setObjectName(QStringLiteral("hinweis"));
     m_hinweisSymbol = new SymbolBild(16, m_hinweis);
+    m_hinweisSymbol->setSymbol(Symbol::warnung, Farbrolle::orange);
     m_hinweisText = zeileMitSymbol(m_hinweis, m_hinweisSymbol, 10, QStringLiteral("hinweisText"));
 
     m_raster = new QWidget(panel);
@@ -160,7 +168,7 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
         new QCheckBox(QStringLiteral("Kopplung mit dem iPhone nach dem Senden entfernen"), m_optionen);
     m_kopplung->setObjectName(QStringLiteral("kopplungEntfernen"));
     m_kopplung->setAccessibleName(m_kopplung->text());
-    m_kopplung->setFont(schrift(12));
+    schriftGeben(m_kopplung, 12);
     optionenLayout->addWidget(m_kopplung);
     m_datenschutz = umbrechenderText(11, m_optionen);
     m_datenschutz->setObjectName(QStringLiteral("datenschutz"));
@@ -201,7 +209,7 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
     m_untertitel->setText(ansicht.untertitel);
 
     if (ansicht.meldung) {
-        m_meldungSymbol->setSymbol(ansicht.meldung->symbol, farbeFuer(ansicht.meldung->farbe, palette()));
+        m_meldungSymbol->setSymbol(ansicht.meldung->symbol, ansicht.meldung->farbe);
         m_meldungText->setText(ansicht.meldung->text);
     }
     m_hinweisText->setText(ansicht.hinweis.value_or(QString()));
@@ -264,8 +272,8 @@ void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
         const int zeile = int(m_rasterLabels.size() / 2);
         auto* bezeichnung = new QLabel(m_raster);
         bezeichnung->setObjectName(QStringLiteral("bezeichnung"));
-        bezeichnung->setFont(schrift(12));
-        sekundaer(bezeichnung);
+        schriftGeben(bezeichnung, 12);
+        sekundaer(bezeichnung, palette());
         auto* wert = new QLabel(m_raster);
         wert->setObjectName(QStringLiteral("wert"));
         wert->setTextFormat(Qt::PlainText);
@@ -285,7 +293,7 @@ void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
         bezeichnung->setText(zeilen[i].bezeichnung);
         wert->setText(zeilen[i].wert); // which is also its name
         wert->setAccessibleDescription(zeilen[i].bezeichnung);
-        wert->setFont(zeilen[i].festbreite ? festbreite(13) : schrift(13, QFont::Medium));
+        schriftGeben(wert, 13, zeilen[i].festbreite ? QFont::Normal : QFont::Medium, zeilen[i].festbreite);
     }
 }
 
@@ -307,23 +315,26 @@ void KabelAnsicht::hoeheAnpassen() {
 }
 
 void KabelAnsicht::farbenSetzen() {
-    sekundaer(m_untertitel);
-    sekundaer(m_datenschutz);
-    m_hinweisSymbol->setSymbol(Symbol::warnung, farbeFuer(Farbrolle::orange, QApplication::palette()));
+    sekundaer(m_untertitel, palette());
+    sekundaer(m_datenschutz, palette());
     for (qsizetype i = 0; i < m_rasterLabels.size(); i += 2)
-        sekundaer(m_rasterLabels[i]);
+        sekundaer(m_rasterLabels[i], palette());
     QPalette linie = m_trennlinie->palette();
-    QColor farbe = QApplication::palette().color(QPalette::WindowText);
+    QColor farbe = palette().color(QPalette::WindowText);
     farbe.setAlphaF(0.14f);
     linie.setColor(QPalette::WindowText, farbe);
     m_trennlinie->setPalette(linie);
 }
 
 void KabelAnsicht::changeEvent(QEvent* event) {
-    // A new desktop theme changes the derived colours; a new font changes every height.
-    if (event->type() == QEvent::ApplicationPaletteChange)
+    // The desktop's colours and font, changed while the app runs, reach the window as its own
+    // change (the application-wide events stop in QWidget): the derived colours and sizes follow,
+    // and a new font changes every height.
+    if (event->type() == QEvent::PaletteChange)
         farbenSetzen();
-    if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange)
+        schriftenErneuern(this);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         QTimer::singleShot(0, this, &KabelAnsicht::hoeheAnpassen);
     QWidget::changeEvent(event);
 }
