@@ -17,6 +17,7 @@ Zustand zustandVon(const KabelAblauf& ablauf) {
     zustand.kopplungEntfernen = ablauf.kopplungEntfernen();
     zustand.linkWirdGeprueft = ablauf.linkWirdGeprueft();
     zustand.hinweis = ablauf.hinweis();
+    zustand.kopierfortschritt = ablauf.kopierfortschritt();
 #ifdef Q_OS_MACOS
     zustand.mac = true;
 #endif
@@ -107,9 +108,9 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     case Schritt::Fall::liest:
         ansicht.fortschritt = QStringLiteral("Lese Gerätedaten, Akku und Panic-Logs …");
         ansicht.reihenfolge = {Baustein::fortschritt};
-        if (zustand.hinweis) { // how far the copy of the crash reports has got
-            ansicht.hinweis = zustand.hinweis;
-            ansicht.reihenfolge.append(Baustein::hinweis);
+        if (zustand.kopierfortschritt) {
+            ansicht.kopierfortschritt = zustand.kopierfortschritt;
+            ansicht.reihenfolge.append(Baustein::kopierfortschritt);
             ansicht.abstand = 14;
         }
         break;

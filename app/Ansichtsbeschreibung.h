@@ -26,6 +26,7 @@ struct Zustand {
     bool mac = false;
     bool linkWirdGeprueft = false;
     std::optional<QString> hinweis;
+    std::optional<QString> kopierfortschritt;
 };
 
 // The controller's current values, read through its getters.
@@ -49,15 +50,16 @@ struct Rasterzeile {
 };
 
 // The blocks of the step panel; Ansicht::reihenfolge lists the shown ones top to bottom.
-enum class Baustein { meldung, fortschritt, hinweis, raster, optionen, erneutVersuchen };
+enum class Baustein { meldung, fortschritt, hinweis, kopierfortschritt, raster, optionen, erneutVersuchen };
 
 struct Ansicht {
     QString untertitel;
     std::optional<Meldung> meldung;
     std::optional<QString> fortschritt;
-    std::optional<QString> hinweis; // under the progress row while waiting or reading
-    QList<Rasterzeile> raster;      // empty: no grid and no space for it
-    bool optionAn = true;           // the stored option, shown by the toggle
+    std::optional<QString> hinweis;           // under the progress row while waiting
+    std::optional<QString> kopierfortschritt; // under the progress row while reading
+    QList<Rasterzeile> raster;                // empty: no grid and no space for it
+    bool optionAn = true;                     // the stored option, shown by the toggle
     QList<Baustein> reihenfolge;
     int abstand = 0; // spacing between the panel's blocks
     // What a screen reader is told when it changes: the step's text and a hint, not the copy's progress.

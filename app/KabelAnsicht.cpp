@@ -151,6 +151,15 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     m_hinweisSymbol->setSymbol(Symbol::warnung, Farbrolle::orange);
     m_hinweisText = zeileMitSymbol(m_hinweis, m_hinweisSymbol, 10, QStringLiteral("hinweisText"));
 
+    // Progress, not a warning: in the reading row's style, its text under the reading text. A plain
+    // label, whose changes every second are not announced.
+    m_kopierfortschritt = new QWidget(panel);
+    m_kopierfortschritt->setObjectName(QStringLiteral("kopierfortschritt"));
+    auto* einzug = new QWidget(m_kopierfortschritt);
+    einzug->setFixedSize(m_spinner->size());
+    m_kopierfortschrittText =
+        zeileMitSymbol(m_kopierfortschritt, einzug, 12, QStringLiteral("kopierfortschrittText"));
+
     m_raster = new QWidget(panel);
     m_raster->setObjectName(QStringLiteral("raster"));
     m_rasterLayout = new QGridLayout(m_raster);
@@ -213,6 +222,7 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
         m_meldungText->setText(ansicht.meldung->text);
     }
     m_hinweisText->setText(ansicht.hinweis.value_or(QString()));
+    m_kopierfortschrittText->setText(ansicht.kopierfortschritt.value_or(QString()));
     m_fortschrittText->setText(ansicht.fortschritt.value_or(QString()));
     m_spinner->setAccessibleName(m_fortschrittText->text());
     rasterFuellen(ansicht.raster);
@@ -228,9 +238,10 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
                                                                                 : QString());
     if (ansicht.reihenfolge != m_reihenfolge) {
         const QList<std::pair<Baustein, QWidget*>> bausteine = {
-            {Baustein::meldung, m_meldung},   {Baustein::fortschritt, m_fortschritt},
-            {Baustein::hinweis, m_hinweis},   {Baustein::raster, m_raster},
-            {Baustein::optionen, m_optionen}, {Baustein::erneutVersuchen, m_erneut}};
+            {Baustein::meldung, m_meldung},       {Baustein::fortschritt, m_fortschritt},
+            {Baustein::hinweis, m_hinweis},       {Baustein::kopierfortschritt, m_kopierfortschritt},
+            {Baustein::raster, m_raster},         {Baustein::optionen, m_optionen},
+            {Baustein::erneutVersuchen, m_erneut}};
         for (const auto& [baustein, widget] : bausteine) {
             m_panelLayout->removeWidget(widget);
             widget->setVisible(ansicht.zeigt(baustein));

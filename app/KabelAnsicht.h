@@ -65,6 +65,8 @@ private:
     QWidget* m_hinweis;
     SymbolBild* m_hinweisSymbol;
     QLabel* m_hinweisText;
+    QWidget* m_kopierfortschritt;
+    QLabel* m_kopierfortschrittText;
     QPushButton* m_erneut;
 
     QList<Baustein> m_reihenfolge;

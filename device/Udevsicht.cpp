@@ -13,7 +13,7 @@ namespace kabel {
 namespace {
 
 // Product ids of Apple's phones (vendor 05ac), as libirecovery's and usbmuxd's udev rules tell
-// them apart.
+// them apart; 0xf014 is the DFU mode of phones with USB-C ("Port DFU").
 std::optional<Usbmodus> modusLaut(const char* hersteller, const char* produkt) {
     bool zahl = false;
     const uint id = QByteArray(produkt).toUInt(&zahl, 16);
@@ -23,7 +23,7 @@ std::optional<Usbmodus> modusLaut(const char* hersteller, const char* produkt) {
         return Usbmodus::normal;
     if (id >= 0x1280 && id <= 0x1283)
         return Usbmodus::wiederherstellung;
-    if (id == 0x1222 || id == 0x1227)
+    if (id == 0x1222 || id == 0x1227 || id == 0xf014)
         return Usbmodus::dfu;
     return std::nullopt;
 }

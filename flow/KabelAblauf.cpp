@@ -26,6 +26,16 @@ namespace {
 
 const auto kopplungSchluessel = QStringLiteral("kopplungEntfernen");
 
+#ifdef Q_OS_MACOS
+constexpr bool usbmuxdImSystem = true;
+#else
+constexpr bool usbmuxdImSystem = false;
+#endif
+
+Wartelage::Zeit jetzt() {
+    return std::chrono::duration_cast<Wartelage::Zeit>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
 } // namespace
 
 void KabelAblauf::schrittSetzen(Schritt schritt) {
@@ -37,10 +47,11 @@ void KabelAblauf::schrittSetzen(Schritt schritt) {
 
 KabelAblauf::KabelAblauf(QNetworkAccessManager& netz, std::shared_ptr<const Geraetezugriff> zugriff,
                          std::chrono::milliseconds pause, std::shared_ptr<const Usbsicht> usb,
-                         QObject* parent)
+                         std::chrono::milliseconds ohneFortschritt, QObject* parent)
     : QObject(parent), m_netz(netz),
       m_zugriff(zugriff ? std::move(zugriff) : std::make_shared<Libimobiledevice>()),
-      m_usb(usb ? std::move(usb) : std::make_shared<Udevsicht>()), m_abbruch(std::make_shared<Abbruch>()) {
+      m_usb(usb ? std::move(usb) : std::make_shared<Udevsicht>()), m_ohneFortschritt(ohneFortschritt),
+      m_abbruch(std::make_shared<Abbruch>()) {
     m_geraetearbeit.setMaxThreadCount(1);
     m_pause.setSingleShot(true);
     m_pause.setInterval(pause);
@@ -67,10 +78,9 @@ void KabelAblauf::neuePruefung() {
     m_abbruch->beenden();
     m_abbruch = std::make_shared<Abbruch>();
     m_pause.stop();
-    m_ohneGeraet.invalidate();
-    m_letzterFehlercode = 0;
-    m_fehlercodeFolge = 0;
+    m_lage.reset();
     hinweisSetzen(std::nullopt);
+    kopierfortschrittSetzen(std::nullopt);
 }
 
 template <typename Arbeit, typename Weiter> void KabelAblauf::amGeraet(Arbeit arbeit, Weiter weiter) {
@@ -148,6 +158,7 @@ void KabelAblauf::sucheStarten() {
     neuePruefung();
     schrittSetzen(Schritt::wartetAufGeraet());
     m_kopplungVersucht = false;
+    m_lage.emplace(jetzt(), usbmuxdImSystem);
     durchgang();
 }
 
@@ -155,6 +166,16 @@ void KabelAblauf::sucheStarten() {
 // per attachment for the pairing; pause before the next pass. Without a phone listed the USB bus
 // is looked at too, for what the hint can tell the technician.
 void KabelAblauf::durchgang() {
+    // A wait nobody attends ends before a phone plugged in much later is read: it may be meant
+    // for another job. Retry or a new link starts afresh.
+    if (jetzt() - m_lage->letzteAenderung() >= m_ohneFortschritt) {
+        qCDebug(logAblauf) << "Warten ohne Fortschritt beendet";
+        m_lage.reset();
+        hinweisSetzen(std::nullopt);
+        schrittSetzen(Schritt::fehler(QStringLiteral(
+            "Die Prüfung wurde nach 15 Minuten ohne Fortschritt beendet. Zum Fortsetzen „Erneut versuchen“ drücken.")));
+        return;
+    }
     amGeraet(
         [usb = m_usb](const Geraetezugriff& zugriff) {
             Ergebnis<QStringList> geraete = zugriff.geraete();
@@ -171,21 +192,15 @@ void KabelAblauf::durchgang() {
 void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete,
                                   const std::optional<QList<Usbmodus>>& usb) {
     const bool keines = !geraete || geraete->isEmpty();
-    if (!keines)
-        m_ohneGeraet.invalidate();
-    else if (!m_ohneGeraet.isValid())
-        m_ohneGeraet.start();
+    std::optional<Hinweis> hinweis = m_lage->gelistet(jetzt(), geraete, usb);
     // A failed listing (tool missing, say) counts as no device: keep waiting, with the hint. With
     // several phones none is asked or read: which one is meant, nothing can tell, and the one
     // charging beside it may be a customer's. A killed listing says nothing new, so the hint stays.
     if (keines || geraete->size() > 1) {
         if (geraete || !std::holds_alternative<Abgebrochen>(geraete.error()))
-            hinweisSetzen(hinweisOhneGeraet(
-                geraete, std::chrono::milliseconds(m_ohneGeraet.isValid() ? m_ohneGeraet.elapsed() : 0),
-                usb));
+            hinweisSetzen(hinweis);
         schrittSetzen(Schritt::wartetAufGeraet());
         m_kopplungVersucht = false;
-        m_fehlercodeFolge = 0;
         m_pause.start();
         return;
     }
@@ -195,14 +210,10 @@ void KabelAblauf::geraeteGelistet(const Ergebnis<QStringList>& geraete,
 }
 
 void KabelAblauf::kopplungsantwort(const Ergebnis<Kopplung>& kopplung) {
-    // A code counts only while it comes back pass after pass; a killed test says nothing new, so
-    // neither the count nor the hint moves.
+    // A killed test says nothing new, so the hint stays.
     if (!kopplung && std::holds_alternative<Abgebrochen>(kopplung.error()))
         return;
-    const qint32 code = kopplung && kopplung->stand == Kopplung::fehlgeschlagen ? kopplung->fehlercode : 0;
-    m_fehlercodeFolge = code != 0 && code == m_letzterFehlercode ? m_fehlercodeFolge + 1 : code != 0 ? 1 : 0;
-    m_letzterFehlercode = code;
-    hinweisSetzen(hinweisOhneVertrauen(kopplung, m_fehlercodeFolge));
+    hinweisSetzen(m_lage->vertrauen(jetzt(), kopplung));
 }
 
 void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung>& kopplung) {
@@ -228,17 +239,23 @@ void KabelAblauf::vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung
     amGeraet([udid](const Geraetezugriff& zugriff) { return zugriff.koppeln(udid); },
              [this](const Ergebnis<Kopplung>& antwort) {
                  // Trusted at once: the next trust test finds it so and reads.
-                 if (!antwort || antwort->stand != Kopplung::gekoppelt) {
-                     m_fehlercodeFolge = std::max(m_fehlercodeFolge - 1, 0); // the same pass, not another
+                 if (!antwort || antwort->stand != Kopplung::gekoppelt)
                      kopplungsantwort(antwort);
-                 }
                  m_pause.start();
              });
 }
 
-void KabelAblauf::hinweisSetzen(std::optional<QString> hinweis) {
-    if (hinweis != m_hinweis) // passes that change nothing emit nothing
-        schreiben(m_hinweis, std::move(hinweis));
+void KabelAblauf::hinweisSetzen(const std::optional<Hinweis>& hinweis) {
+    std::optional<QString> text = hinweis ? std::optional(hinweis->text) : std::nullopt;
+    if (text == m_hinweis) // passes that change nothing emit nothing
+        return;
+    qCDebug(logAblauf) << "Hinweis" << (hinweis ? hinweis->art : "keiner");
+    schreiben(m_hinweis, std::move(text));
+}
+
+void KabelAblauf::kopierfortschrittSetzen(std::optional<QString> text) {
+    if (text != m_kopierfortschritt)
+        schreiben(m_kopierfortschritt, std::move(text));
 }
 
 void KabelAblauf::auslesen(const QString& udid) {
@@ -252,14 +269,14 @@ void KabelAblauf::auslesen(const QString& udid) {
             this,
             [this, pruefung, stand] {
                 if (istAktuell(pruefung) && m_schritt.fall() == Schritt::Fall::liest)
-                    hinweisSetzen(kopierHinweis(stand));
+                    kopierfortschrittSetzen(kopierText(stand));
             },
             Qt::QueuedConnection);
     };
     amGeraet([udid, programm,
               melden](const Geraetezugriff& zugriff) { return geraetLesen(zugriff, udid, programm, melden); },
              [this, udid](Leseergebnis ergebnis) {
-                 hinweisSetzen(std::nullopt);
+                 kopierfortschrittSetzen(std::nullopt);
                  if (!ergebnis) {
                      schrittSetzen(Schritt::fehler(beschreibung(ergebnis.error())));
                      return;

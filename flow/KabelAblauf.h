@@ -1,12 +1,12 @@
 #pragma once
 
+#include "Hinweise.h"
 #include "Schritt.h"
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
 #include "device/Usbsicht.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QThread>
@@ -27,10 +27,10 @@ class Abbruch;
 // step to step. One instance per process, bound to the UI thread: every property is read and
 // written there only, so no locks exist.
 //
-// Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis, ziel,
-// werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are only sent, never shown)
-// stores the value, then emits geaendert(). The step and the hint are not written again unchanged,
-// so the passes of the device loop stay quiet.
+// Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis,
+// kopierfortschritt, ziel, werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are
+// only sent, never shown) stores the value, then emits geaendert(). The step, the hint and the
+// copy's progress are not written again unchanged, so the passes of the device loop stay quiet.
 //
 // Device work: every device operation runs in a pool of one thread, one at a time and in order, so
 // the tools of two checks never overlap; the device loop itself lives here on the UI thread (a
@@ -47,14 +47,18 @@ class KabelAblauf : public QObject {
 
 public:
     static constexpr std::chrono::milliseconds standardPause{1200};
+    // A wait for a phone or its trust that sees no change for this long ends (the text says 15 minutes).
+    static constexpr std::chrono::milliseconds standardOhneFortschritt{std::chrono::minutes(15)};
 
     // `netz` sends every request to Werkora; `zugriff` reaches the device (a Libimobiledevice when
     // none is given); `pause` is the wait between two passes of the device loop; `usb` shows the
     // phones on the USB bus for the hints while none is listed (the system's device list when none
-    // is given).
+    // is given); `ohneFortschritt` is how long a wait may go without a change.
     explicit KabelAblauf(QNetworkAccessManager& netz, std::shared_ptr<const Geraetezugriff> zugriff = {},
                          std::chrono::milliseconds pause = standardPause,
-                         std::shared_ptr<const Usbsicht> usb = {}, QObject* parent = nullptr);
+                         std::shared_ptr<const Usbsicht> usb = {},
+                         std::chrono::milliseconds ohneFortschritt = standardOhneFortschritt,
+                         QObject* parent = nullptr);
     // Kills the running tool and waits for the device work, which then ends at once.
     ~KabelAblauf() override;
 
@@ -63,9 +67,10 @@ public:
     // From an accepted link until Werkora has answered for it; the step is that of the previous
     // check meanwhile, and nothing of that check acts any more.
     bool linkWirdGeprueft() const { return m_linkWirdGeprueft; }
-    // What the technician can do while the check waits for a phone or its trust, if anything;
-    // while the phone is read, how far the copy of its crash reports has got.
+    // What the technician can do while the check waits for a phone or its trust, if anything.
     const std::optional<QString>& hinweis() const { return m_hinweis; }
+    // While the phone is read, how far the copy of its crash reports has got.
+    const std::optional<QString>& kopierfortschritt() const { return m_kopierfortschritt; }
     const std::optional<QUrl>& ziel() const { return m_ziel; }
     const std::optional<QString>& werkstatt() const { return m_werkstatt; }
     const std::optional<Geraetedaten>& geraet() const { return m_geraet; }
@@ -109,7 +114,8 @@ private:
     void geraeteGelistet(const Ergebnis<QStringList>& geraete, const std::optional<QList<Usbmodus>>& usb);
     void vertrauenGeprueft(const QString& udid, const Ergebnis<Kopplung>& kopplung);
     void kopplungsantwort(const Ergebnis<Kopplung>& kopplung);
-    void hinweisSetzen(std::optional<QString> hinweis);
+    void hinweisSetzen(const std::optional<Hinweis>& hinweis);
+    void kopierfortschrittSetzen(std::optional<QString> text);
     void auslesen(const QString& udid);
     void senden(const std::expected<QByteArray, QString>& bericht, const QString& udid);
     void berichtAngenommen(const QString& udid);
@@ -120,17 +126,17 @@ private:
     std::shared_ptr<const Usbsicht> m_usb;
     QThreadPool m_geraetearbeit; // one thread
     QTimer m_pause;
+    std::chrono::milliseconds m_ohneFortschritt;
     quint64 m_pruefung = 0;
     std::shared_ptr<Abbruch> m_abbruch; // ends the tools of check m_pruefung
     bool m_linkBestaetigt = false;      // Werkora answered 200 for the current link
     bool m_kopplungVersucht = false;    // a pairing request was made for the phone now attached
-    QElapsedTimer m_ohneGeraet;         // since the listing last showed a phone (empty or failed since)
-    qint32 m_letzterFehlercode = 0;     // the lockdown code of the latest trust answer, 0 for none
-    int m_fehlercodeFolge = 0;          // on how many passes in a row that code came back
+    std::optional<Wartelage> m_lage;    // what the device loop of this check has seen
 
     Schritt m_schritt = Schritt::ohneLink();
     bool m_linkWirdGeprueft = false;
     std::optional<QString> m_hinweis;
+    std::optional<QString> m_kopierfortschritt;
     std::optional<QUrl> m_ziel;
     std::optional<QString> m_werkstatt;
     std::optional<Geraetedaten> m_geraet;

@@ -22,12 +22,13 @@ Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, con
     return lesung;
 }
 
-std::optional<QString> kopierHinweis(const Kopierstand& stand) {
+std::optional<QString> kopierText(const Kopierstand& stand) {
     if (stand.dauer < std::chrono::seconds(2))
         return std::nullopt;
-    return QStringLiteral("%1 Berichte vom iPhone kopiert (%2 MB) …")
+    return QStringLiteral("%1 Berichte vom iPhone kopiert (%2) …")
         .arg(stand.dateien)
-        .arg(stand.bytes / 1'000'000);
+        .arg(stand.bytes < 1'000'000 ? QString::number(stand.bytes / 1000) + u" kB"
+                                     : QString::number(stand.bytes / 1'000'000) + u" MB");
 }
 
 } // namespace kabel

@@ -25,7 +25,8 @@ Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, con
                          const Kopiermeldung& melden = {});
 
 // The line under the reading step while crash reports are copied: from 2 s on, how many have
-// arrived and their size in whole megabytes; none before.
-std::optional<QString> kopierHinweis(const Kopierstand& stand);
+// arrived and their size as file managers show it (1 kB = 1000 bytes), in whole kilobytes below
+// 1 MB and whole megabytes from there; none before.
+std::optional<QString> kopierText(const Kopierstand& stand);
 
 } // namespace kabel

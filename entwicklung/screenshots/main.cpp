@@ -70,9 +70,7 @@ int main(int argc, char* argv[]) {
     bilder.append(
         {QStringLiteral("10-fehler-langer-text"),
          mitLink(Schritt::fehler(QStringLiteral(
-             "Senden fehlgeschlagen: Error transferring https://muster.werkora.de/api/public/kabel/3f9c2a "
-             "- server replied: Service Unavailable. Der Dienst ist wegen Wartungsarbeiten vorübergehend "
-             "nicht erreichbar, bitte versuchen Sie es in einigen Minuten noch einmal.")))});
+             "Senden fehlgeschlagen: Error transferring https://muster.werkora.de/api/public/kabel/3f9c2a - server replied: Service Unavailable. Der Dienst ist wegen Wartungsarbeiten vorübergehend nicht erreichbar, bitte versuchen Sie es in einigen Minuten noch einmal.")))});
     {
         Zustand zustand = mitDaten(Schritt::fertig(QStringLiteral("An Werkora gesendet.")));
         zustand.geraet = Geraetedaten{
@@ -99,9 +97,8 @@ int main(int argc, char* argv[]) {
     }
     {
         Zustand zustand = mitLink(Schritt::liest());
-        zustand.werkstatt =
-            QStringLiteral("Reparaturwerkstatt für Mobiltelefone und Tablets Dr. Friedrich-Wilhelm "
-                           "Schulze-Oberhausen GmbH & Co. KG");
+        zustand.werkstatt = QStringLiteral(
+            "Reparaturwerkstatt für Mobiltelefone und Tablets Dr. Friedrich-Wilhelm Schulze-Oberhausen GmbH & Co. KG");
         bilder.append({QStringLiteral("15-untertitel-gekuerzt"), zustand});
     }
     {
@@ -109,6 +106,44 @@ int main(int argc, char* argv[]) {
         zustand.schritt = Schritt::wartetAufGeraet();
         zustand.ziel = QUrl(QStringLiteral("http://127.0.0.1:8080/api/public/kabel/token"));
         bilder.append({QStringLiteral("16-untertitel-nur-host"), zustand});
+    }
+    // The lines under a waiting step and the copy's progress under the reading step.
+    const auto mitHinweis = [](Schritt schritt, const QString& hinweis) {
+        Zustand zustand = mitLink(std::move(schritt));
+        zustand.hinweis = hinweis;
+        return zustand;
+    };
+    bilder.append(
+        {QStringLiteral("17-hinweis-datenkabel"),
+         mitHinweis(
+             Schritt::wartetAufGeraet(),
+             QStringLiteral(
+                 "Noch kein iPhone am USB erkannt. Steckt es schon, bitte ein Datenkabel verwenden, kein reines Ladekabel."))});
+    bilder.append(
+        {QStringLiteral("18-hinweis-usbmuxd"),
+         mitHinweis(
+             Schritt::wartetAufGeraet(),
+             QStringLiteral(
+                 "Das iPhone ist am USB erkannt, aber der iPhone-USB-Dienst meldet es nicht. Kabel kurz abziehen oder „sudo systemctl restart usbmuxd“ ausführen."))});
+    bilder.append(
+        {QStringLiteral("19-hinweis-dfu"),
+         mitHinweis(
+             Schritt::wartetAufGeraet(),
+             QStringLiteral(
+                 "Das iPhone ist im Wiederherstellungs- oder DFU-Modus. Bitte normal starten, dann geht es weiter."))});
+    bilder.append(
+        {QStringLiteral("20-hinweis-kopplungsfehler"),
+         mitHinweis(Schritt::wartetAufVertrauen(),
+                    QStringLiteral(
+                        "Kopplung fehlgeschlagen (Fehler -5). Kabel kurz abziehen und wieder einstecken."))});
+    bilder.append(
+        {QStringLiteral("21-ohne-fortschritt-beendet"),
+         mitLink(Schritt::fehler(QStringLiteral(
+             "Die Prüfung wurde nach 15 Minuten ohne Fortschritt beendet. Zum Fortsetzen „Erneut versuchen“ drücken.")))});
+    {
+        Zustand zustand = mitLink(Schritt::liest());
+        zustand.kopierfortschritt = QStringLiteral("37 Berichte vom iPhone kopiert (640 kB) …");
+        bilder.append({QStringLiteral("22-liest-kopierfortschritt"), zustand});
     }
 
     QNetworkAccessManager netz;

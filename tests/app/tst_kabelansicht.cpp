@@ -68,9 +68,10 @@ QString beschreiben(const Ansicht& ansicht) {
         teile << (baustein == Baustein::meldung
                       ? QString(symbole[int(ansicht.meldung->symbol)]) + '/' +
                             farben[int(ansicht.meldung->farbe)] + ": " + ansicht.meldung->text
-                  : baustein == Baustein::fortschritt ? "fortschritt: " + *ansicht.fortschritt
-                  : baustein == Baustein::hinweis     ? "hinweis: " + *ansicht.hinweis
-                  : baustein == Baustein::raster      ? "raster: " + rasterText(ansicht.raster)
+                  : baustein == Baustein::fortschritt       ? "fortschritt: " + *ansicht.fortschritt
+                  : baustein == Baustein::hinweis           ? "hinweis: " + *ansicht.hinweis
+                  : baustein == Baustein::kopierfortschritt ? "kopiert: " + *ansicht.kopierfortschritt
+                  : baustein == Baustein::raster            ? "raster: " + rasterText(ansicht.raster)
                   : baustein == Baustein::optionen ? QString("optionen ") + (ansicht.optionAn ? "an" : "aus")
                                                    : QString("erneutVersuchen"));
     return teile.join(" | ") + (teile.size() > 2 ? QString(" @%1").arg(ansicht.abstand) : QString());
@@ -124,7 +125,8 @@ private Q_SLOTS:
              text(spalte("werkstatt")), geraet.isEmpty() ? std::nullopt : std::optional(geraetAus(geraet)),
              akkuAus(spalte("akku")), spalte("panic").toLongLong(), !auch.contains("optionAus"),
              auch.contains("mac"), auch.contains("pruefend"),
-             text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : "")});
+             text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : ""),
+             text(auch.contains("kopiert") ? "37 Berichte vom iPhone kopiert (640 kB) …" : "")});
         QTEST(beschreiben(ansicht).toUtf8(), "ansicht");
         m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fehler(unlesbar.repeated(12)))));
         m_ansicht->darstellen(ansicht);
@@ -268,7 +270,8 @@ private Q_SLOTS:
     }
 
     // Closed while it waits, the window comes up in front before the phone found is read; the
-    // copy's progress, reported on the device worker, shows under the reading step.
+    // copy's progress, reported on the device worker, shows under the reading step, as progress
+    // and not as a warning.
     void lesenImVordergrund() {
         m_ansicht.reset();
         KabelApp app(m_zugriff);
@@ -286,11 +289,12 @@ private Q_SLOTS:
         QVERIFY(app.fenster()->isVisible() && app.ablauf().schritt() == Schritt::liest());
         m_zugriff->freigeben("geraetedatenLesen");
         const QString fortschritt = "3 Berichte vom iPhone kopiert (5 MB) …";
-        QTRY_COMPARE(app.fenster()->findChild<QLabel*>("hinweisText")->text(), fortschritt);
-        QVERIFY(app.fenster()->findChild<QWidget*>("hinweis")->isVisible());
+        QTRY_COMPARE(app.fenster()->findChild<QLabel*>("kopierfortschrittText")->text(), fortschritt);
+        QVERIFY(app.fenster()->findChild<QWidget*>("kopierfortschritt")->isVisible() &&
+                !app.fenster()->findChild<QWidget*>("hinweis")->isVisible());
         m_zugriff->freigeben();
         QTRY_COMPARE(app.ablauf().schritt().fall(), Schritt::Fall::fertig);
-        QCOMPARE(app.ablauf().hinweis(), std::nullopt);
+        QCOMPARE(app.ablauf().kopierfortschritt(), std::nullopt);
     }
 };
 

@@ -3,11 +3,11 @@
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
-#include "flow/Hinweise.h"
 #include "flow/KabelAblauf.h"
 #include "flow/Werkoraantwort.h"
 #include "flow/Werkoraclient.h"
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QSettings>
 #include <QSignalSpy>
@@ -99,16 +99,46 @@ private Q_SLOTS:
                 m_geraet->anzahl("entkoppeln " + udid) == 1);
     }
 
-    // A lockdown code is named once it has come back on three passes in a row: the pairing request's
-    // answer is part of the first pass, not a second one.
-    void fehlercode() {
-        const Kopplung fehlgeschlagen{Kopplung::fehlgeschlagen, -5};
-        m_geraet->einstellen([&](auto& a) { a.gekoppelt = a.koppeln = fehlgeschlagen; });
+    // A wait that sees nothing change ends after the limit, and lists and reads nothing more, not
+    // even a trusted phone plugged in later, until retry; a phone that comes and goes on the bus
+    // keeps it going.
+    void ohneFortschritt_data() {
+        jaNein("wechselnd", "nothing changes: it ends", "the bus changes: it goes on");
+    }
+    void ohneFortschritt() {
+        QFETCH(bool, wechselnd);
+        const int grenze = 600;
+        m_geraet->einstellen([](auto& a) { a.geraete = QStringList(); });
+        QTimer wechsel;
+        connect(&wechsel, &QTimer::timeout, this, [&] {
+            m_geraet->einstellen(
+                [](auto& a) { a.usb = a.usb->isEmpty() ? QList{Usbmodus::normal} : QList<Usbmodus>(); });
+        });
         Testdienst dienst;
-        KabelAblauf ablauf(m_netz, m_geraet, std::chrono::milliseconds(300), m_geraet); // the hint is seen
+        KabelAblauf ablauf(m_netz, m_geraet, kurz, m_geraet, std::chrono::milliseconds(grenze));
+        QElapsedTimer uhr;
+        uhr.start();
         ablauf.linkOeffnen(dienst.link());
-        QTRY_COMPARE(ablauf.hinweis(), hinweisOhneVertrauen(fehlgeschlagen, 3)); // its text: texte.txt
-        QCOMPARE(m_geraet->anzahl("istGekoppelt"), 3);
+        if (wechselnd) {
+            wechsel.start(grenze / 10);
+            QTRY_VERIFY_WITH_TIMEOUT(uhr.elapsed() > 3 * grenze, 10000);
+            QCOMPARE(ablauf.schritt(), Schritt::wartetAufGeraet());
+            wechsel.stop();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(
+            ablauf.schritt(),
+            Schritt::fehler(
+                "Die Prüfung wurde nach 15 Minuten ohne Fortschritt beendet. Zum Fortsetzen „Erneut versuchen“ drücken."),
+            10000);
+        QVERIFY(uhr.elapsed() >= grenze);
+        m_geraet->einstellen([](auto& a) { a.geraete = QStringList{udid}; });
+        const qsizetype listungen = m_geraet->anzahl("geraete");
+        bool vorbei = false;
+        QTimer::singleShot(5 * kurz, this, [&] { vorbei = true; });
+        QTRY_VERIFY(vorbei);
+        QCOMPARE(m_geraet->anzahl("geraete"), listungen);
+        ablauf.sucheStarten();
+        QTRY_COMPARE(ablauf.schritt().fall(), Schritt::Fall::fertig);
     }
 
     // A whole check to its end: the lookup, the reading and the report, each answered one way.

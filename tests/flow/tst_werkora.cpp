@@ -14,35 +14,46 @@ using namespace kabel::test;
 
 namespace {
 
-// The text the reading `was` finds in `eingabe` (see daten/texte.txt); "(keiner)" for none.
-QString lesen(const QByteArray& was, const QByteArray& eingabe) {
+// The hint after the passes of a wait (see daten/texte.txt).
+std::optional<QString> warten(const QByteArray& eingabe) {
     const std::map<QByteArray, Fehler> fehler{
         {"werkzeugFehlt", ZugriffFehler::werkzeugFehlt()},
         {"usbDienstFehlt", ZugriffFehler::usbDienstFehlt()},
         {"usbDienstAntwortetNicht", ZugriffFehler::usbDienstAntwortetNicht()},
         {"abgebrochen", Abgebrochen{}}};
     const QList<QByteArray> staende{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"},
-        modi{"normal", "wiederherstellung", "dfu"}, teile = eingabe.split(' ');
-    const auto ergebnis = [&](auto wert) {
-        return fehler.contains(teile[0]) ? std::unexpected(fehler.at(teile[0]))
-                                         : Ergebnis<decltype(wert)>(wert);
-    };
-    QList<Usbmodus> usb;
-    for (const QByteArray& modus : teile.value(2).split(','))
-        if (modi.contains(modus))
-            usb.append(Usbmodus(modi.indexOf(modus)));
-    const std::optional<QString> text =
-        was == "werkstatt"  ? werkstattAusAntwort(eingabe)
-        : was == "grund"    ? ablehnungsgrund(eingabe)
-        : was == "kopieren" ? kopierHinweis({teile[0].toInt(), teile[1].toLongLong(),
-                                             std::chrono::milliseconds(teile[2].toInt())})
-        : was == "vertrauen"
-            ? hinweisOhneVertrauen(
-                  ergebnis(Kopplung{Kopplung::Stand(staende.indexOf(teile[0])), teile.value(1).toInt()}),
-                  teile.value(2).toInt())
-            : hinweisOhneGeraet(ergebnis(QString::fromUtf8(teile[0].mid(3)).split(',', Qt::SkipEmptyParts)),
-                                std::chrono::milliseconds(teile.value(1).toInt()),
-                                teile.size() > 2 ? std::optional(usb) : std::nullopt);
+        modi{"normal", "wiederherstellung", "dfu"};
+    const bool mac = eingabe.startsWith("mac;");
+    Wartelage lage(Wartelage::Zeit(0), mac);
+    std::optional<Hinweis> hinweis;
+    for (const QByteArray& durchgang : eingabe.mid(mac ? 4 : 0).split(';')) {
+        const QList<QByteArray> t = durchgang.trimmed().split(' ');
+        const auto ergebnis = [&](auto wert) {
+            return fehler.contains(t[2]) ? std::unexpected(fehler.at(t[2])) : Ergebnis<decltype(wert)>(wert);
+        };
+        std::optional<QList<Usbmodus>> usb = t.size() > 3 ? std::optional(QList<Usbmodus>()) : std::nullopt;
+        for (const QByteArray& modus : t.value(3).split(','))
+            if (modi.contains(modus))
+                usb->append(Usbmodus(modi.indexOf(modus)));
+        const Wartelage::Zeit jetzt(t[0].toInt());
+        hinweis =
+            t[1] == "liste"
+                ? lage.gelistet(jetzt, ergebnis(QString(t[2].mid(3)).split(',', Qt::SkipEmptyParts)), usb)
+                : lage.vertrauen(
+                      jetzt, ergebnis(Kopplung{Kopplung::Stand(staende.indexOf(t[2])), t.value(3).toInt()}));
+    }
+    return hinweis ? std::optional(hinweis->text) : std::nullopt;
+}
+
+// The text the reading `was` finds in `eingabe` (see daten/texte.txt); "(keiner)" for none.
+QString lesen(const QByteArray& was, const QByteArray& eingabe) {
+    const QList<QByteArray> teile = eingabe.split(' ');
+    const std::optional<QString> text = was == "werkstatt" ? werkstattAusAntwort(eingabe)
+                                        : was == "grund"   ? ablehnungsgrund(eingabe)
+                                        : was == "kopieren"
+                                            ? kopierText({teile[0].toInt(), teile[1].toLongLong(),
+                                                          std::chrono::milliseconds(teile[2].toInt())})
+                                            : warten(eingabe);
     return text.value_or("(keiner)");
 }
 
