@@ -137,7 +137,7 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     if (ansicht.raster.isEmpty())
         ansicht.reihenfolge.removeAll(Baustein::raster);
     ansicht.ansage = ansicht.meldung ? ansicht.meldung->text : ansicht.fortschritt.value_or(QString());
-    if (ansicht.hinweis && zustand.schritt.fall() != Schritt::Fall::liest)
+    if (ansicht.hinweis)
         ansicht.ansage += u' ' + *ansicht.hinweis;
     return ansicht;
 }

@@ -181,7 +181,7 @@ private Q_SLOTS:
         Zustand zustand = mitDaten(Schritt::wartetAufGeraet());
         const auto gehoert = [&](const Schritt& schritt, std::optional<QString> hinweis = {}) {
             zustand.schritt = schritt;
-            zustand.hinweis = hinweis;
+            (schritt == Schritt::liest() ? zustand.kopierfortschritt : zustand.hinweis) = hinweis;
             m_ansicht->darstellen(ansichtFuer(zustand));
             QAccessibleInterface* fokus = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
             return fokus->text(QAccessible::Name) + " / " + fokus->text(QAccessible::Description);
