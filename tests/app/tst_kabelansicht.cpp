@@ -39,16 +39,15 @@ Zustand mitDaten(Schritt schritt) {
 // The contrast of text in `farbe`, its alpha blended, on `grund`: from 1 to 21.
 double kontrast(const QColor& farbe, const QColor& grund) {
     const auto leuchtdichte = [&](double deckung) {
-        double summe = 0;
-        for (const auto& [gewicht, kanal] :
-             {std::pair{0.2126, &QColor::redF}, {0.7152, &QColor::greenF}, {0.0722, &QColor::blueF}}) {
-            const double wert = deckung * (farbe.*kanal)() + (1 - deckung) * (grund.*kanal)();
-            summe += gewicht * (wert <= 0.04045 ? wert / 12.92 : std::pow((wert + 0.055) / 1.055, 2.4));
-        }
-        return summe + 0.05;
+        const auto kanal = [&](float (QColor::*wert)() const) {
+            const double v = deckung * (farbe.*wert)() + (1 - deckung) * (grund.*wert)();
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * kanal(&QColor::redF) + 0.7152 * kanal(&QColor::greenF) +
+               0.0722 * kanal(&QColor::blueF) + 0.05;
     };
-    const double text = leuchtdichte(farbe.alphaF()), hintergrund = leuchtdichte(0);
-    return std::max(text, hintergrund) / std::min(text, hintergrund);
+    return std::max(leuchtdichte(farbe.alphaF()), leuchtdichte(0)) /
+           std::min(leuchtdichte(farbe.alphaF()), leuchtdichte(0));
 }
 
 // The grid in one line: "label=value[ mono]|…".
@@ -200,43 +199,40 @@ private Q_SLOTS:
                  "Kopplung mit dem iPhone nach dem Senden entfernen / ");
     }
 
-    // The desktop's colours or font, changed while the window is open: every text stays readable on
-    // the window's background (contrast at least 4.5:1, the secondary text included), a larger font
-    // gives larger text, and the window keeps its width.
-    void desktop_data() {
-        jaNein("schrift", "dark colours", "larger font");
-    }
+    // Dark colours and a font twice as large, set by the desktop while the window is open: every
+    // text stays readable on the window's background (contrast at least 4.5:1, the secondary text
+    // included, in both schemes), and grows to twice its size; the width stays.
     void desktop() {
-        QFETCH(bool, schrift);
         m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fertig("An Werkora gesendet."))));
+        QList<QWidget*> texte{kind("untertitel")};
+        QList<qreal> groessen;
+        for (QLabel* label : m_ansicht->findChildren<QLabel*>())
+            texte << label;
+        const auto lesbar = [&] {
+            for (const QWidget* text : texte)
+                QVERIFY2(!text->isVisibleTo(m_ansicht.get()) ||
+                             kontrast(text->palette().color(text->foregroundRole()),
+                                      m_ansicht->palette().color(QPalette::Window)) >= 4.5,
+                         qPrintable(text->objectName()));
+        };
+        lesbar();
+        for (const QWidget* text : texte)
+            groessen << 2 * text->font().pointSizeF();
         const QPalette farben = QApplication::palette();
         const QFont font = QApplication::font();
         const auto zurueck = qScopeGuard([&] {
             QApplication::setPalette(farben);
             QApplication::setFont(font);
         });
-        QList<QWidget*> texte{kind("untertitel"), kind("kopplungEntfernen")};
-        for (QLabel* label : m_ansicht->findChildren<QLabel*>())
-            texte << label;
-        QList<qreal> groessen;
-        for (const QWidget* text : texte)
-            groessen << text->font().pointSizeF();
-        if (schrift)
-            QApplication::setFont(QFont(font.family(), 2 * font.pointSize()));
-        else
-            QApplication::setPalette(QPalette(QColor(30, 30, 30)));
+        QApplication::setPalette(QPalette(QColor(30, 30, 30)));
+        QApplication::setFont(QFont(font.family(), 2 * font.pointSize()));
         // The desktop's change reaches the window in a later turn.
         QTRY_VERIFY(m_ansicht->font() == QApplication::font() &&
                     m_ansicht->palette() == QApplication::palette());
+        lesbar();
+        for (qsizetype i = 0; i < texte.size(); ++i)
+            QCOMPARE(texte[i]->font().pointSizeF(), groessen[i]);
         QCOMPARE(m_ansicht->width(), KabelAnsicht::breite);
-        for (qsizetype i = 0; i < texte.size(); ++i) {
-            const QWidget* text = texte[i];
-            if (text->isVisibleTo(m_ansicht.get()))
-                QVERIFY2(kontrast(text->palette().color(text->foregroundRole()),
-                                  m_ansicht->palette().color(QPalette::Window)) >= 4.5,
-                         qPrintable(text->objectName()));
-            QCOMPARE(text->font().pointSizeF(), schrift ? 2 * groessen[i] : groessen[i]);
-        }
     }
 
     // The option is stored at once; a redraw shows the value it is given and writes nothing back.

@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QUuid>
 #include <sys/stat.h>
@@ -30,11 +29,11 @@ QStringList prozesse(const QString& text) {
 }
 
 // The app_id of the node that has the focus in a sway tree; empty for a workspace.
-QString fokus(const QJsonObject& knoten) {
+QString fokusIn(const QJsonObject& knoten) {
     QString gefunden = knoten["focused"].toBool() ? knoten["app_id"].toString("") : QString();
     for (const char* art : {"nodes", "floating_nodes"})
         for (const QJsonValue kind : knoten[art].toArray())
-            gefunden += fokus(kind.toObject());
+            gefunden += fokusIn(kind.toObject());
     return gefunden;
 }
 
@@ -153,17 +152,18 @@ private Q_SLOTS:
     // this fails, saying why.
     void wayland() {
         // sway refuses to run as root, as CI does: then it and its clients run as nobody.
-        const QStringList als =
-            ::geteuid() == 0 ? QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}
-                             : QStringList();
+        const uint nutzer = ::geteuid() == 0 ? 65534 : ::geteuid(),
+                   gruppe = ::geteuid() == 0 ? 65534 : ::getegid();
+        const QStringList als{QString("--reuid=%1").arg(nutzer), QString("--regid=%1").arg(gruppe),
+                              ::geteuid() == 0 ? "--clear-groups" : "--keep-groups"};
         QTemporaryDir wurzel("/tmp/kabel-sway-XXXXXX");
         const QString laufzeit = wurzel.filePath("laufzeit"), app = wurzel.filePath("sondit-kabel");
         QFile konfiguration(wurzel.filePath("config"));
         QVERIFY(QDir().mkdir(laufzeit, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
-                QFile::copy(KABEL_PROGRAMM, app) && konfiguration.open(QIODevice::WriteOnly) &&
-                konfiguration.write("xwayland disable\nfocus_on_window_activation focus\n") &&
-                ::chmod(QFile::encodeName(wurzel.path()), 0755) == 0 &&
-                (als.isEmpty() || ::chown(QFile::encodeName(laufzeit), 65534, 65534) == 0));
+                ::chown(QFile::encodeName(laufzeit), nutzer, gruppe) == 0 &&
+                ::chmod(QFile::encodeName(wurzel.path()), 0755) == 0 && QFile::copy(KABEL_PROGRAMM, app) &&
+                konfiguration.open(QIODevice::WriteOnly) &&
+                konfiguration.write("xwayland disable\nfocus_on_window_activation focus\n"));
         konfiguration.close();
         QProcessEnvironment umgebung;
         for (const QString& paar : QStringList{
@@ -171,42 +171,36 @@ private Q_SLOTS:
                  "QT_QPA_PLATFORM=wayland", "QT_LOGGING_RULES=kabel.app=true",
                  "PATH=" + qEnvironmentVariable("PATH"), "HOME=" + laufzeit, "XDG_RUNTIME_DIR=" + laufzeit})
             umgebung.insert(paar.section('=', 0, 0), paar.section('=', 1));
-        QList<std::shared_ptr<QProcess>> prozesse;
-        const auto aufraeumen = qScopeGuard([&] {
-            std::for_each(prozesse.rbegin(), prozesse.rend(), [](const auto& prozess) { beenden(*prozess); });
-        });
         const auto starten = [&](const QString& programm, const QStringList& argumente) -> QProcess& {
-            prozesse.append(std::make_shared<QProcess>());
-            prozesse.last()->setProcessEnvironment(umgebung);
-            prozesse.last()->start(als.value(0, programm),
-                                   als.mid(1) +
-                                       (als.isEmpty() ? argumente : QStringList(programm) + argumente));
-            return *prozesse.last();
+            m_apps.append(std::make_shared<QProcess>()); // ended by cleanup(), however the test ends
+            m_apps.last()->setProcessEnvironment(umgebung);
+            m_apps.last()->start("setpriv", QStringList(als) << programm << argumente);
+            return *m_apps.last();
         };
         QProcess& sway = starten("sway", {"-c", konfiguration.fileName()});
         const auto sockets = [&] {
             return QDir(laufzeit).entryList({"wayland-?", "sway-ipc.*.sock"}, QDir::System);
         };
-        QTRY_VERIFY2_WITH_TIMEOUT(sockets().size() == 2 || sway.state() == QProcess::NotRunning, "", 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(sockets().size() == 2 || sway.state() == QProcess::NotRunning, 20000);
         QVERIFY2(sockets().size() == 2,
                  qPrintable("sway did not start (as nobody when root; needs sway, setpriv): " +
                             sway.errorString() + '\n' + sway.readAllStandardError()));
         umgebung.insert("WAYLAND_DISPLAY", sockets().filter("wayland-").value(0));
         umgebung.insert("SWAYSOCK", laufzeit + '/' + sockets().filter("sway-ipc").value(0));
-        const auto fokusIst = [&](const QString& erwartet) {
+        const auto fokus = [&](const QString& erwartet) {
             QProcess& swaymsg = starten("swaymsg", {"-t", "get_tree"});
-            swaymsg.waitForFinished(5000);
-            return fokus(QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object()) == erwartet;
+            return swaymsg.waitForFinished(5000) &&
+                   fokusIn(QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object()) == erwartet;
         };
         QProcess& erste = starten(app, {"sondit-kabel://lesen?ziel=https://a.example/x"});
-        QTRY_VERIFY_WITH_TIMEOUT(fokusIst("sondit-kabel") || erste.state() == QProcess::NotRunning, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(fokus("sondit-kabel") || erste.state() == QProcess::NotRunning, 15000);
         QByteArray log; // what the first process took
-        QVERIFY2(fokusIst("sondit-kabel"), (log += erste.readAllStandardError()).constData());
+        QVERIFY2(fokus("sondit-kabel"), (log += erste.readAllStandardError()).constData());
         starten("swaymsg", {"workspace", "2"}).waitForFinished(5000); // covers the window
-        QVERIFY(fokusIst(""));
+        QVERIFY(fokus(""));
         QProcess& browser = starten(KABEL_STARTER, {app, "sondit-kabel://lesen?ziel=https://b.example/x"});
         QVERIFY(browser.waitForFinished(15000) && browser.exitCode() == 0);
-        QTRY_VERIFY_WITH_TIMEOUT(fokusIst("sondit-kabel"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(fokus("sondit-kabel"), 10000);
         QTRY_COMPARE((log += erste.readAllStandardError()).count("Link erhalten"), 2);
     }
 #endif
