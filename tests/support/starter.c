@@ -11,15 +11,11 @@
 static struct xdg_activation_v1* aktivierung;
 
 static void global(void* daten, struct wl_registry* verzeichnis, uint32_t name, const char* art, uint32_t v) {
-    (void)daten, (void)v;
     if (strcmp(art, xdg_activation_v1_interface.name) == 0)
         aktivierung = wl_registry_bind(verzeichnis, name, &xdg_activation_v1_interface, 1);
 }
-static void weg(void* daten, struct wl_registry* verzeichnis, uint32_t name) {
-    (void)daten, (void)verzeichnis, (void)name;
-}
+static void weg(void* daten, struct wl_registry* verzeichnis, uint32_t name) {}
 static void erhalten(void* daten, struct xdg_activation_token_v1* anfrage, const char* token) {
-    (void)daten, (void)anfrage;
     setenv("XDG_ACTIVATION_TOKEN", token, 1);
 }
 
