@@ -1,5 +1,6 @@
 #include "Ansichtsbeschreibung.h"
 
+#include "Panicanzeige.h"
 #include "flow/KabelAblauf.h"
 
 #include <QStringList>
@@ -18,6 +19,7 @@ Zustand zustandVon(const KabelAblauf& ablauf) {
     zustand.linkWirdGeprueft = ablauf.linkWirdGeprueft();
     zustand.hinweis = ablauf.hinweis();
     zustand.kopierfortschritt = ablauf.kopierfortschritt();
+    zustand.panicBefund = ablauf.panicBefund();
 #ifdef Q_OS_MACOS
     zustand.mac = true;
 #endif
@@ -34,7 +36,7 @@ QString untertitelFuer(const std::optional<QString>& werkstatt, const std::optio
 }
 
 QList<Rasterzeile> rasterFuer(const std::optional<Geraetedaten>& geraet, const std::optional<Akkudaten>& akku,
-                              qint64 panicAnzahl) {
+                              qint64 panicAnzahl, const Panicbefund& panicBefund) {
     if (!geraet)
         return {};
     QList<Rasterzeile> zeilen;
@@ -54,8 +56,7 @@ QList<Rasterzeile> rasterFuer(const std::optional<Geraetedaten>& geraet, const s
         zeilen.append({QStringLiteral("Akku"),
                        teile.isEmpty() ? QStringLiteral("nicht lesbar") : teile.join(u" · "), false});
     }
-    zeilen.append({QStringLiteral("Panic-Logs"),
-                   panicAnzahl == 0 ? QStringLiteral("keine") : QString::number(panicAnzahl), false});
+    zeilen.append(panicZeilen(panicAnzahl, panicBefund));
     return zeilen;
 }
 
@@ -70,7 +71,8 @@ Ansicht ansichtFuer(const Zustand& zustand) {
         ansicht.ansage = *ansicht.fortschritt;
         return ansicht;
     }
-    const QList<Rasterzeile> raster = rasterFuer(zustand.geraet, zustand.akku, zustand.panicAnzahl);
+    const QList<Rasterzeile> raster =
+        rasterFuer(zustand.geraet, zustand.akku, zustand.panicAnzahl, zustand.panicBefund);
 
     const auto warnung = [&] {
         ansicht.meldung = Meldung{Symbol::warnung, Farbrolle::orange, zustand.schritt.text()};

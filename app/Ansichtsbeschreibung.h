@@ -2,6 +2,7 @@
 
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
+#include "device/Panicbefund.h"
 #include "flow/Schritt.h"
 
 #include <QList>
@@ -27,6 +28,7 @@ struct Zustand {
     bool linkWirdGeprueft = false;
     std::optional<QString> hinweis;
     std::optional<QString> kopierfortschritt;
+    Panicbefund panicBefund = {};
 };
 
 // The controller's current values, read through its getters.
@@ -46,6 +48,8 @@ struct Rasterzeile {
     QString bezeichnung;
     QString wert;
     bool festbreite = false; // value in the monospaced font
+    int zeilen = 1;          // more: the value wraps onto at most so many lines, cut after them
+    QString tooltip = {};    // plain text
     friend bool operator==(const Rasterzeile&, const Rasterzeile&) = default;
 };
 
@@ -76,6 +80,6 @@ QString untertitelFuer(const std::optional<QString>& werkstatt, const std::optio
 // The data grid's rows; empty without a device record. A battery record without the figures
 // shown says "nicht lesbar", as a missing IMEI does.
 QList<Rasterzeile> rasterFuer(const std::optional<Geraetedaten>& geraet, const std::optional<Akkudaten>& akku,
-                              qint64 panicAnzahl);
+                              qint64 panicAnzahl, const Panicbefund& panicBefund = {});
 
 } // namespace kabel

@@ -2,6 +2,7 @@
 
 #include "Einzeiler.h"
 #include "Kachel.h"
+#include "Mehrzeiler.h"
 #include "Spinner.h"
 #include "Symbole.h"
 #include "flow/KabelAblauf.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -292,15 +294,32 @@ void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
         m_rasterLayout->addWidget(bezeichnung, zeile, 0, Qt::AlignLeft | Qt::AlignVCenter);
         m_rasterLayout->addWidget(wert, zeile, 1, Qt::AlignLeft | Qt::AlignVCenter);
         m_rasterLabels << bezeichnung << wert;
+        auto* mehrzeilig = new Mehrzeiler(m_raster);
+        mehrzeilig->setObjectName(QStringLiteral("wertMehrzeilig"));
+        schriftGeben(mehrzeilig, 13, QFont::Medium);
+        m_rasterLayout->addWidget(mehrzeilig, zeile, 1);
+        m_rasterMehrzeilig << mehrzeilig;
     }
     for (qsizetype i = 0; i < m_rasterLabels.size() / 2; ++i) {
         QLabel* bezeichnung = m_rasterLabels[2 * i];
         QLabel* wert = m_rasterLabels[2 * i + 1];
+        Mehrzeiler* mehrzeilig = m_rasterMehrzeilig[i];
         const bool gezeigt = i < zeilen.size();
+        const bool umbrochen = gezeigt && zeilen[i].zeilen > 1;
         bezeichnung->setVisible(gezeigt);
-        wert->setVisible(gezeigt);
+        wert->setVisible(gezeigt && !umbrochen);
+        mehrzeilig->setVisible(umbrochen);
         if (!gezeigt)
             continue;
+        // A wrapped value's label stands beside its first line.
+        m_rasterLayout->setAlignment(bezeichnung,
+                                     Qt::AlignLeft | (umbrochen ? Qt::AlignTop : Qt::AlignVCenter));
+        mehrzeilig->setText(umbrochen ? zeilen[i].wert : QString(), zeilen[i].zeilen);
+        mehrzeilig->setAccessibleName(mehrzeilig->text());
+        mehrzeilig->setAccessibleDescription(zeilen[i].bezeichnung);
+        // Tool tips guess rich text: a first line with "<" in it must show as written.
+        mehrzeilig->setToolTip(zeilen[i].tooltip.isEmpty() ? QString()
+                                                           : Qt::convertFromPlainText(zeilen[i].tooltip));
         bezeichnung->setText(zeilen[i].bezeichnung);
         wert->setText(zeilen[i].wert); // which is also its name
         wert->setAccessibleDescription(zeilen[i].bezeichnung);

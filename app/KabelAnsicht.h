@@ -15,6 +15,7 @@ namespace kabel {
 
 class Einzeiler;
 class KabelAblauf;
+class Mehrzeiler;
 class Spinner;
 class SymbolBild;
 
@@ -58,7 +59,8 @@ private:
     QLabel* m_fortschrittText;
     QWidget* m_raster;
     QGridLayout* m_rasterLayout;
-    QList<QLabel*> m_rasterLabels; // label, value, label, value, …
+    QList<QLabel*> m_rasterLabels;         // label, value, label, value, …
+    QList<Mehrzeiler*> m_rasterMehrzeilig; // per row, in place of the value when it wraps
     QWidget* m_optionen;
     QCheckBox* m_kopplung;
     QLabel* m_datenschutz;

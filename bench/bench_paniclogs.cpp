@@ -1,11 +1,12 @@
-// panicLogsLesen over ten reports of 2,500,000 characters each, fetched by the fake
+// panicLogsLesen over ten panic-full reports of 2,500,000 characters each, fetched by the fake
 // idevicecrashreport (1.3.0 behaviour: usage answer, then a full copy), next to a plain loop that
-// reads, validates and cuts the same files in place. Each phase runs in a fresh process so its
-// peak RSS is its own.
+// reads, validates and cuts the same files in place; then the reading of the logs fetched for the
+// window alone. Each phase runs in a fresh process so its peak RSS is its own.
 #include "Berichte.h"
 #include "Buehne.h"
 #include "Messung.h"
 #include "device/Libimobiledevice.h"
+#include "device/Panicbefund.h"
 #include "device/Panicdatei.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,22 @@ int werkzeugPhase(const QString& bin, qint64 bytes) {
             std::printf("unexpected: %lld logs\n", static_cast<long long>(logs.size()));
     }
     ausgeben("panicLogsLesen (fake tool)", ms, bytes, behalten);
+
+    const QList<PanicLog> logs =
+        zugriff.panicLogsLesen(kabel::test::Buehne::udid()).value_or(QList<PanicLog>());
+    std::vector<double> lesen;
+    Panicbefund befund;
+    for (int i = 0; i < 3 * wiederholungen; ++i) {
+        QElapsedTimer uhr;
+        uhr.start();
+        befund = panicBefund(logs);
+        lesen.push_back(double(uhr.nsecsElapsed()) / 1e6);
+    }
+    std::printf("%-28s median %7.2f ms  (min %7.2f)  target <= 30 ms; %lld logs, %lld unreadable, reason "
+                "shared by %lld\n",
+                "panic reading for the window", median(lesen), *std::min_element(lesen.begin(), lesen.end()),
+                static_cast<long long>(logs.size()), static_cast<long long>(befund.unlesbar),
+                static_cast<long long>(befund.letzte ? befund.letzte->gleicherGrund : 0));
     return 0;
 }
 

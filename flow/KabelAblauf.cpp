@@ -111,6 +111,7 @@ void KabelAblauf::linkOeffnen(const QUrl& link) {
     schreiben(m_geraet, std::optional<Geraetedaten>());
     schreiben(m_akku, std::optional<Akkudaten>());
     schreiben(m_panicAnzahl, qint64(0));
+    schreiben(m_panicBefund, Panicbefund());
     schreiben(m_werkstatt, std::optional<QString>());
 
     std::optional<QUrl> ziel = zielAusLink(link);
@@ -284,6 +285,7 @@ void KabelAblauf::auslesen(const QString& udid) {
                  schreiben(m_geraet, std::optional<Geraetedaten>(std::move(ergebnis->geraet)));
                  schreiben(m_akku, std::move(ergebnis->akku));
                  schreiben(m_panicAnzahl, ergebnis->panicAnzahl);
+                 schreiben(m_panicBefund, std::move(ergebnis->panicBefund));
                  senden(ergebnis->bericht, udid);
              });
 }

@@ -5,6 +5,7 @@
 #include "device/Akkudaten.h"
 #include "device/Geraetedaten.h"
 #include "device/Geraetezugriff.h"
+#include "device/Panicbefund.h"
 #include "device/Usbsicht.h"
 
 #include <QObject>
@@ -28,8 +29,8 @@ class Abbruch;
 // written there only, so no locks exist.
 //
 // Observing: every write of a published property (schritt, linkWirdGeprueft, hinweis,
-// kopierfortschritt, ziel, werkstatt, geraet, akku, panicAnzahl; the panic texts themselves are
-// only sent, never shown) stores the value, then emits geaendert(). The step, the hint and the
+// kopierfortschritt, ziel, werkstatt, geraet, akku, panicAnzahl, panicBefund; the panic texts
+// themselves are only sent) stores the value, then emits geaendert(). The step, the hint and the
 // copy's progress are not written again unchanged, so the passes of the device loop stay quiet.
 //
 // Device work: every device operation runs in a pool of one thread, one at a time and in order, so
@@ -76,6 +77,8 @@ public:
     const std::optional<Geraetedaten>& geraet() const { return m_geraet; }
     const std::optional<Akkudaten>& akku() const { return m_akku; }
     qint64 panicAnzahl() const { return m_panicAnzahl; }
+    // What the logs read say: the last panic, its reason, missing sensors, empty and unreadable logs.
+    const Panicbefund& panicBefund() const { return m_panicBefund; }
 
     // The stored option "kopplungEntfernen" (default true), read from and written to the
     // per-user settings at once. Not published: writing it announces nothing.
@@ -142,6 +145,7 @@ private:
     std::optional<Geraetedaten> m_geraet;
     std::optional<Akkudaten> m_akku;
     qint64 m_panicAnzahl = 0;
+    Panicbefund m_panicBefund;
 };
 
 } // namespace kabel

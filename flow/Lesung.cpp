@@ -12,11 +12,12 @@ Leseergebnis geraetLesen(const Geraetezugriff& zugriff, const QString& udid, con
     Ergebnis<std::optional<Akkudaten>> akku = zugriff.akkudatenLesen(udid);
     if (!akku)
         return std::unexpected(akku.error());
-    Lesung lesung{std::move(*geraet), std::move(*akku), 0, {}};
+    Lesung lesung{std::move(*geraet), std::move(*akku), 0, {}, {}};
     Ergebnis<QList<PanicLog>> panic = zugriff.panicLogsLesen(udid, melden);
     if (!panic)
         return std::unexpected(panic.error());
     lesung.panicAnzahl = panic->size();
+    lesung.panicBefund = panicBefund(*panic);
     // Encoding ten long logs takes tens of milliseconds: done here, not on the UI thread.
     lesung.bericht = berichtKodieren(Paket{programm, lesung.geraet, lesung.akku, std::move(*panic)});
     return lesung;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Geraetezugriff.h"
+#include "device/Panicbefund.h"
 
 #include <QByteArray>
 #include <expected>
@@ -12,6 +13,7 @@ struct Lesung {
     Geraetedaten geraet;
     std::optional<Akkudaten> akku;
     qint64 panicAnzahl = 0;                     // the texts go into the report only
+    Panicbefund panicBefund;                    // what the window shows of them, read from the texts
     std::expected<QByteArray, QString> bericht; // the body to post, or the encoder's description
 };
 

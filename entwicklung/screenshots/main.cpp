@@ -36,6 +36,17 @@ Zustand mitDaten(Schritt schritt) {
     return zustand;
 }
 
+Panicbefund panicBefundMit(const QString& grund, qint64 gleicherGrund, const QStringList& sensoren) {
+    Panicbefund befund;
+    befund.letzte = Panicbefund::Letzte{{QDate(2024, 3, 15), QTime(14, 22, 1), 0},
+                                        u"panic(cpu 1 caller 0xfffffff01a2b3c4d): " + grund,
+                                        grund,
+                                        gleicherGrund,
+                                        QDate(2024, 3, 12)};
+    befund.fehlendeSensoren = sensoren;
+    return befund;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -144,6 +155,32 @@ int main(int argc, char* argv[]) {
         Zustand zustand = mitLink(Schritt::liest());
         zustand.kopierfortschritt = QStringLiteral("37 Berichte vom iPhone kopiert (640 kB) …");
         bilder.append({QStringLiteral("22-liest-kopierfortschritt"), zustand});
+    }
+    {
+        Zustand zustand = mitDaten(Schritt::fertig(QStringLiteral("An Werkora gesendet.")));
+        zustand.panicAnzahl = 5;
+        zustand.panicBefund = panicBefundMit(
+            QStringLiteral(
+                "userspace watchdog timeout: no successful checkins from thermalmonitord in 180 seconds"),
+            3, {QStringLiteral("Prs0"), QStringLiteral("Mic1")});
+        zustand.panicBefund.leer = zustand.panicBefund.unlesbar = 1;
+        bilder.append({QStringLiteral("23-panic-grund-wiederholt-sensoren"), zustand});
+    }
+    {
+        Zustand zustand = mitDaten(Schritt::sendet());
+        zustand.panicAnzahl = 3;
+        zustand.panicBefund = panicBefundMit(
+            QStringLiteral("i2c0::_checkInterrupts error interrupt 0x… on bus 0 while the charger "
+                           "controller answered with status 0x12 after the third retry of the read"),
+            1, {QStringLiteral("TG0B")});
+        zustand.panicBefund.leer = 1;
+        bilder.append({QStringLiteral("24-panic-langer-grund-akku"), zustand});
+    }
+    {
+        Zustand zustand = mitDaten(Schritt::fertig(QStringLiteral("An Werkora gesendet.")));
+        zustand.panicAnzahl = 2;
+        zustand.panicBefund.unlesbar = 2;
+        bilder.append({QStringLiteral("25-panic-nicht-lesbar"), zustand});
     }
 
     QNetworkAccessManager netz;

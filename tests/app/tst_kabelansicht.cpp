@@ -8,6 +8,7 @@
 #include "app/Einzeiler.h"
 #include "app/KabelAnsicht.h"
 #include "app/KabelApp.h"
+#include "app/Mehrzeiler.h"
 #include "flow/KabelAblauf.h"
 
 #include <QAccessible>
@@ -18,6 +19,7 @@
 #include <QNetworkAccessManager>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QTextDocument>
 #include <cmath>
 
 using namespace kabel;
@@ -27,13 +29,39 @@ namespace {
 
 const QString unlesbar = "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
 
+// Panic logs in a table: "count", or "count;empty;unreadable;yyyy-MM-dd HH:mm;reason (also the first
+// line);how many share it;since yyyy-MM-dd;sensors, blank between", parts empty when absent.
+std::pair<qint64, Panicbefund> panicAus(const QString& text) {
+    const QStringList t = text.split(';');
+    Panicbefund befund;
+    if (t.size() == 8) {
+        befund = {std::nullopt, t[7].split(' ', Qt::SkipEmptyParts), t[1].toLongLong(), t[2].toLongLong()};
+        const QDateTime zeit = QDateTime::fromString(t[3], "yyyy-MM-dd HH:mm");
+        if (zeit.isValid())
+            befund.letzte = {{zeit.date(), zeit.time()},
+                             t[4],
+                             t[4],
+                             t[5].toLongLong(),
+                             QDate::fromString(t[6], Qt::ISODate)};
+    }
+    return {t[0].toLongLong(), befund};
+}
+
 Zustand mitDaten(Schritt schritt) {
     return {std::move(schritt),
             QUrl("https://muster.werkora.de/api/public/kabel/abc"),
             "Reparaturwerkstatt für Mobiltelefone Dr. Friedrich-Wilhelm Schulze GmbH & Co. KG",
             Geraetedaten{"iPhone14,5", "17.4.1", "F2LXK0Q7N72J", "356789104512334", "356789104598761", {}},
             Akkudaten{523, 1000, 870, 30.0},
-            2};
+            5,
+            true,
+            false,
+            false,
+            {},
+            {},
+            panicAus("5;1;1;2024-03-15 14:22;<b>watchdog</b> & " + QString("no checkins ").repeated(8) +
+                     ";3;2024-03-12;Prs0 mic1")
+                .second};
 }
 
 // The contrast of text in `farbe`, its alpha blended, on `grund`: from 1 to 21.
@@ -119,13 +147,13 @@ private Q_SLOTS:
     void panel() {
         const QByteArray &ziel = spalte("ziel"), &geraet = spalte("geraet");
         const QList<QByteArray> auch = spalte("auch").split(' ');
+        const auto [panicAnzahl, panicBefund] = panicAus(spalte("panic"));
         const Ansicht ansicht = ansichtFuer(
             {schrittAus(spalte("schritt")), ziel.isEmpty() ? std::nullopt : std::optional(QUrl(ziel)),
              text(spalte("werkstatt")), geraet.isEmpty() ? std::nullopt : std::optional(geraetAus(geraet)),
-             akkuAus(spalte("akku")), spalte("panic").toLongLong(), !auch.contains("optionAus"),
-             auch.contains("mac"), auch.contains("pruefend"),
-             text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : ""),
-             text(auch.contains("kopiert") ? "37 Berichte vom iPhone kopiert (640 kB) …" : "")});
+             akkuAus(spalte("akku")), panicAnzahl, !auch.contains("optionAus"), auch.contains("mac"),
+             auch.contains("pruefend"), text(auch.contains("hinweis") ? "Bitte das iPhone entsperren." : ""),
+             text(auch.contains("kopiert") ? "37 Berichte vom iPhone kopiert (640 kB) …" : ""), panicBefund});
         QTEST(beschreiben(ansicht).toUtf8(), "ansicht");
         m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fehler(unlesbar.repeated(12)))));
         m_ansicht->darstellen(ansicht);
@@ -136,16 +164,18 @@ private Q_SLOTS:
             if (!teil->isVisibleTo(m_ansicht.get()) || !teil->findChildren<QWidget*>().isEmpty())
                 continue;
             unten = std::max(unten, teil->mapTo(m_ansicht.get(), QPoint(0, teil->height())).y());
-            if (const auto* label = qobject_cast<const QLabel*>(teil); label && label->wordWrap())
-                QVERIFY(label->height() >= label->heightForWidth(label->width()) &&
-                        label->mapTo(m_ansicht.get(), QPoint(label->width(), 0)).x() ==
+            if (const auto* label = qobject_cast<const QLabel*>(teil);
+                (label && label->wordWrap()) || qobject_cast<const Mehrzeiler*>(teil))
+                QVERIFY(teil->height() >= teil->heightForWidth(teil->width()) &&
+                        teil->mapTo(m_ansicht.get(), QPoint(teil->width(), 0)).x() ==
                             KabelAnsicht::breite - 20);
         }
         QCOMPARE(m_ansicht->height() - unten, 20); // the panel's inset, no more and no less
     }
 
     void zellen() {
-        const Ansicht ansicht = ansichtFuer(mitDaten(Schritt::fertig("An Werkora gesendet.")));
+        const Zustand zustand = mitDaten(Schritt::fertig("An Werkora gesendet."));
+        const Ansicht ansicht = ansichtFuer(zustand);
         m_ansicht->darstellen(ansicht);
         QStringList gezeigt;
         for (QLabel* wert : kind("raster")->findChildren<QLabel*>("wert")) {
@@ -157,7 +187,24 @@ private Q_SLOTS:
             QVERIFY(
                 wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // IMEI and serial copied
         }
+        // The panic rows' wrapped values come last; the reason in two lines at most, its first line
+        // whole in the tool tip and shown as written.
+        const Mehrzeiler* letzte = nullptr;
+        for (const Mehrzeiler* wert : kind("raster")->findChildren<Mehrzeiler*>()) {
+            if (wert->isVisibleTo(m_ansicht.get()))
+                gezeigt << wert->accessibleDescription() + '=' + wert->text();
+            if (wert->isVisibleTo(m_ansicht.get()) && wert->accessibleDescription() == "Letzte Panic")
+                letzte = wert;
+        }
         QCOMPARE(gezeigt.join('|'), rasterText(ansicht.raster));
+        const QStringList zeilen = letzte->zeilen(letzte->width());
+        QVERIFY2(zeilen.size() == 2 && zeilen.last().endsWith(u'…') &&
+                     letzte->height() >= 2 * letzte->fontMetrics().lineSpacing(),
+                 qPrintable(zeilen.join('/')));
+        QTextDocument tooltip;
+        tooltip.setHtml(letzte->toolTip());
+        QVERIFY(Qt::mightBeRichText(letzte->toolTip()));
+        QCOMPARE(tooltip.toPlainText(), zustand.panicBefund.letzte->ersteZeile);
         // A long subtitle stays one line, cut with an ellipsis, and whole in its tool tip.
         auto* untertitel = kind<Einzeiler>("untertitel");
         QVERIFY(untertitel->angezeigterText().endsWith(u'…'));

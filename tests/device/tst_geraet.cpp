@@ -5,6 +5,7 @@
 #include "Testumgebung.h"
 #include "device/Libimobiledevice.h"
 #include "device/Panicauswahl.h"
+#include "device/Panicbefund.h"
 #include "device/Panicdatei.h"
 
 #include <QRandomGenerator>
@@ -86,6 +87,23 @@ private Q_SLOTS:
                 .toUTF8String(erwartet);
             QCOMPARE(kabel::panicText(text, std::size_t(n)).value_or("(ungültig)"), erwartet);
         }
+    }
+
+    void befund_data() { tabelle(QFINDTESTDATA("daten/panicbefund.txt"), {"logs", "befund"}); }
+    void befund() {
+        QList<PanicLog> logs;
+        for (const QString& text : QString::fromUtf8(spalte("logs")).split(" ;; "))
+            logs.append({"panic", text.toStdString()});
+        const Panicbefund b = panicBefund(logs);
+        QStringList teile{QString("%1 leer, %2 nicht lesbar").arg(b.leer).arg(b.unlesbar)};
+        if (const auto& l = b.letzte)
+            teile << l->zeit.datum.toString("dd.MM.yyyy") + ' ' + l->zeit.uhrzeit.toString("HH:mm:ss")
+                  << l->grund
+                  << QString("%1 seit %2").arg(l->gleicherGrund).arg(l->seit.toString("dd.MM.yyyy"))
+                  << l->ersteZeile;
+        if (!b.fehlendeSensoren.isEmpty())
+            teile << "Sensoren: " + b.fehlendeSensoren.join(", ");
+        QTEST(teile.join(" | ").toUtf8(), "befund");
     }
 
     void auswahl_data() { tabelle(QFINDTESTDATA("daten/panicauswahl.txt"), {"pfade", "gewaehlt"}); }

@@ -198,6 +198,7 @@ private Q_SLOTS:
         QVERIFY(post.inhalt.endsWith(
             R"("panic":[{"datei":"panic-1.ips","text":"eins"}]})"));            // its bytes: tst_werkora
         QVERIFY(ablauf.geraet() && ablauf.akku() && ablauf.panicAnzahl() == 1); // what was sent stays on show
+        QCOMPARE(ablauf.panicBefund().unlesbar, 1); // "eins" is no panic file; the reading: tst_geraet
     }
 
     // A newer link arrives while the old check is at some stage. Whatever the old check still had
@@ -274,7 +275,7 @@ private Q_SLOTS:
             QCOMPARE(m_geraet->aufrufe().mid(alte),
                      QStringList(m_geraet->aufrufe().size() - alte, "geraete"));
         }
-        QVERIFY(!ablauf.geraet() && !ablauf.linkWirdGeprueft());
+        QVERIFY(!ablauf.geraet() && !ablauf.linkWirdGeprueft() && ablauf.panicBefund() == Panicbefund());
         QCOMPARE(alt.anzahl("GET"), stufe == "second link in the same turn" ? 0 : 1);
         QCOMPARE(neu.anzahl("GET"), 1); // a one-time link is asked once
         QCOMPARE(alt.anzahl("POST"), posts);
