@@ -28,12 +28,11 @@ int main(int argc, char** argv) {
         wl_registry_add_listener(wl_display_get_registry(anzeige), &globale, NULL);
         wl_display_roundtrip(anzeige);
     }
-    if (aktivierung) {
+    if (aktivierung) { // the token comes before the answer to the second round trip
         struct xdg_activation_token_v1* anfrage = xdg_activation_v1_get_activation_token(aktivierung);
         xdg_activation_token_v1_add_listener(anfrage, &antwort, NULL);
         xdg_activation_token_v1_commit(anfrage);
-        while (!getenv("XDG_ACTIVATION_TOKEN") && wl_display_dispatch(anzeige) != -1) {
-        }
+        wl_display_roundtrip(anzeige);
     }
     if (!getenv("XDG_ACTIVATION_TOKEN"))
         return fprintf(stderr, "kabel_starter: no program, compositor or token\n"), 100;
