@@ -256,7 +256,6 @@ private Q_SLOTS:
         });
         QApplication::setPalette(QPalette(QColor(30, 30, 30)));
         QApplication::setFont(QFont(QApplication::font().family(), 2 * QApplication::font().pointSize()));
-        // The desktop's change reaches the window in a later turn.
         QTRY_VERIFY(m_ansicht->font() == QApplication::font() &&
                     m_ansicht->palette() == QApplication::palette());
         lesbar();

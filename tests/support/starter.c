@@ -2,7 +2,6 @@
 // program with it in XDG_ACTIVATION_TOKEN. Usage: kabel_starter PROGRAM [ARGUMENT…]
 #include "xdg-activation-v1-client-protocol.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -35,7 +34,7 @@ int main(int argc, char** argv) {
         wl_display_roundtrip(anzeige);
     }
     if (!getenv("XDG_ACTIVATION_TOKEN"))
-        return fprintf(stderr, "kabel_starter: no program, compositor or token\n"), 100;
+        return 100;           // no program, compositor or token
     execv(argv[1], argv + 1); // the connection closes, the token stays valid
     return 127;
 }
