@@ -8,6 +8,9 @@
 #include "flow/KabelAblauf.h"
 
 #include <QAccessible>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
