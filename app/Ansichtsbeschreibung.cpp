@@ -68,6 +68,7 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     if (zustand.linkWirdGeprueft) {
         ansicht.fortschritt = QStringLiteral("Link wird bei Werkora geprüft …");
         ansicht.reihenfolge = {Baustein::fortschritt};
+        ansicht.ansage = *ansicht.fortschritt;
         return ansicht;
     }
     const QList<Rasterzeile> raster =
@@ -137,6 +138,9 @@ Ansicht ansichtFuer(const Zustand& zustand) {
     }
     if (ansicht.raster.isEmpty())
         ansicht.reihenfolge.removeAll(Baustein::raster);
+    ansicht.ansage = ansicht.meldung ? ansicht.meldung->text : ansicht.fortschritt.value_or(QString());
+    if (ansicht.hinweis)
+        ansicht.ansage += u' ' + *ansicht.hinweis;
     return ansicht;
 }
 

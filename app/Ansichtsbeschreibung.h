@@ -66,6 +66,8 @@ struct Ansicht {
     bool optionAn = true;                     // the stored option, shown by the toggle
     QList<Baustein> reihenfolge;
     int abstand = 0; // spacing between the panel's blocks
+    // What a screen reader is told when it changes: the step's text and a hint, not the copy's progress.
+    QString ansage;
 
     bool zeigt(Baustein baustein) const { return reihenfolge.contains(baustein); }
 };

@@ -83,13 +83,15 @@ QString Einzelinstanz::standardName() {
 #endif
 }
 
-bool Einzelinstanz::weitergeben(const std::optional<QString>& link) const {
+bool Einzelinstanz::weitergeben(const std::optional<QString>& link, const Aktivierung& aktivierung) const {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(verbindenMs))
         return false;
-    const QByteArray zeile = link ? linkPraefix + link->toUtf8() : zeigenZeile;
-    socket.write(zeile + '\n');
+    QByteArray anfrage = (link ? linkPraefix + link->toUtf8() : zeigenZeile) + '\n';
+    for (auto it = aktivierung.begin(); it != aktivierung.end(); ++it)
+        anfrage += it.key() + '=' + it.value() + '\n';
+    socket.write(anfrage + '\n');
     // waitForBytesWritten() is false also when everything went out at once, so ask what is left.
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(antwortMs))
@@ -125,24 +127,40 @@ bool Einzelinstanz::starten() {
 void Einzelinstanz::verbindungAnnehmen() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // A client that never finishes its line is dropped.
+        // A client that never finishes its request is dropped.
         QTimer::singleShot(antwortMs, socket, [socket] { socket->abort(); });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > hoechstLaenge)
-                    socket->abort();
-                return;
-            }
-            const QByteArray zeile = socket->readLine(hoechstLaenge).chopped(1);
-            socket->write("ok\n");
-            socket->flush();
-            socket->disconnectFromServer();
-            if (zeile.startsWith(linkPraefix))
-                Q_EMIT linkErhalten(QString::fromUtf8(zeile.mid(linkPraefix.size())));
-            else if (zeile == zeigenZeile)
-                Q_EMIT zeigenErbeten();
-        });
+        // The request, then the Aktivierung lines, up to the empty line.
+        connect(socket, &QLocalSocket::readyRead, this,
+                [this, socket, zeilen = QList<QByteArray>()]() mutable {
+                    while (socket->canReadLine()) {
+                        const QByteArray zeile = socket->readLine(hoechstLaenge).chopped(1);
+                        if (!zeile.isEmpty()) {
+                            zeilen.append(zeile);
+                            continue;
+                        }
+                        socket->write("ok\n");
+                        socket->flush();
+                        socket->disconnectFromServer();
+                        return anfrageAusfuehren(zeilen);
+                    }
+                    if (socket->bytesAvailable() > hoechstLaenge || zeilen.size() > 3)
+                        socket->abort();
+                });
     }
+}
+
+void Einzelinstanz::anfrageAusfuehren(const QList<QByteArray>& zeilen) {
+    Aktivierung aktivierung;
+    for (const QByteArray& zeile : zeilen.mid(1)) {
+        const QByteArray name = zeile.left(zeile.indexOf('='));
+        if (name == "XDG_ACTIVATION_TOKEN" || name == "DESKTOP_STARTUP_ID")
+            aktivierung.insert(name, zeile.mid(name.size() + 1));
+    }
+    const QByteArray anfrage = zeilen.value(0);
+    if (anfrage.startsWith(linkPraefix))
+        Q_EMIT linkErhalten(QString::fromUtf8(anfrage.mid(linkPraefix.size())), aktivierung);
+    else if (anfrage == zeigenZeile)
+        Q_EMIT zeigenErbeten(aktivierung);
 }
 
 } // namespace kabel

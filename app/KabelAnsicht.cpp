@@ -7,6 +7,10 @@
 #include "Symbole.h"
 #include "flow/KabelAblauf.h"
 
+#include <QAccessible>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
@@ -25,31 +29,37 @@ namespace kabel {
 
 namespace {
 
-// Sizes are device-independent pixels, so the window keeps its proportions on every screen.
-QFont schrift(int pixel, QFont::Weight gewicht = QFont::Normal) {
-    QFont font = QApplication::font();
-    font.setPixelSize(pixel);
+// Gives `widget` a font of the design's size (in points, body text 13) and weight, scaled to the
+// desktop's font, and keeps them for when that font changes.
+void schriftGeben(QWidget* widget, qreal groesse, QFont::Weight gewicht = QFont::Normal,
+                  bool festbreite = false) {
+    widget->setProperty("schrift", QVariantList{groesse, int(gewicht), festbreite});
+    const QFont desktop = QApplication::font();
+    QFont font = festbreite ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : desktop;
+    if (desktop.pointSizeF() > 0)
+        font.setPointSizeF(desktop.pointSizeF() * groesse / 13);
+    else
+        font.setPixelSize(qRound(desktop.pixelSize() * groesse / 13));
     font.setWeight(gewicht);
-    return font;
+    widget->setFont(font);
 }
 
-QFont festbreite(int pixel) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPixelSize(pixel);
-    font.setWeight(QFont::Normal);
-    return font;
+void schriftenErneuern(QWidget* wurzel) {
+    for (QWidget* teil : wurzel->findChildren<QWidget*>())
+        if (const QVariantList schrift = teil->property("schrift").toList(); !schrift.isEmpty())
+            schriftGeben(teil, schrift[0].toReal(), QFont::Weight(schrift[1].toInt()), schrift[2].toBool());
 }
 
-QLabel* umbrechenderText(int pixel, QWidget* parent) {
+QLabel* umbrechenderText(int groesse, QWidget* parent) {
     auto* label = new QLabel(parent);
-    label->setFont(schrift(pixel));
+    schriftGeben(label, groesse);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
-// A message or progress row: the symbol at the top left, then a wrapping 13-pixel text.
+// A message or progress row: the symbol at the top left, then a wrapping body text.
 QLabel* zeileMitSymbol(QWidget* zeile, QWidget* symbol, int abstand, const QString& textName) {
     auto* layout = new QHBoxLayout(zeile);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -69,10 +79,22 @@ void auslegen(QWidget* widget) {
         auslegen(teil);
 }
 
-void sekundaer(QWidget* widget) {
+// From the window's palette: it changes before the palettes of its children.
+void sekundaer(QWidget* widget, const QPalette& fenster) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, farbeFuer(Farbrolle::sekundaer, QApplication::palette()));
+    palette.setColor(QPalette::WindowText, farbeFuer(Farbrolle::sekundaer, fenster));
     widget->setPalette(palette);
+}
+
+// Whether an assistive technology runs: Qt's platform knows, and tells observers of a change.
+bool hilfstechnikAktiv() {
+    struct Beobachter : QAccessible::ActivationObserver {
+        bool aktiv = false;
+        Beobachter() { QAccessible::installActivationObserver(this); }
+        void accessibilityActiveChanged(bool jetzt) override { aktiv = jetzt; }
+    };
+    static Beobachter beobachter;
+    return beobachter.aktiv || QAccessible::isActive();
 }
 
 } // namespace
@@ -94,11 +116,11 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     titelBlock->setSpacing(2);
     auto* titel = new QLabel(QStringLiteral("Sondit Kabel"), kopf);
     titel->setObjectName(QStringLiteral("titel"));
-    titel->setFont(schrift(15, QFont::DemiBold));
+    schriftGeben(titel, 15, QFont::DemiBold);
     titelBlock->addWidget(titel);
     m_untertitel = new Einzeiler(kopf);
     m_untertitel->setObjectName(QStringLiteral("untertitel"));
-    m_untertitel->setFont(schrift(12));
+    schriftGeben(m_untertitel, 12);
     titelBlock->addWidget(m_untertitel);
     kopfLayout->addLayout(titelBlock, 1);
     wurzel->addWidget(kopf);
@@ -109,11 +131,12 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     m_trennlinie->setFixedHeight(1);
     wurzel->addWidget(m_trennlinie);
 
-    auto* panel = new QWidget(this);
+    auto* panel = m_panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("panel"));
     m_panelLayout = new QVBoxLayout(panel);
     m_panelLayout->setContentsMargins(20, 20, 20, 20);
     wurzel->addWidget(panel);
+    hilfstechnikAktiv(); // from now on it learns of a change
 
     m_meldung = new QWidget(panel);
     m_meldung->setObjectName(QStringLiteral("meldung"));
@@ -130,6 +153,7 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
     m_hinweis = new QWidget(panel);
     m_hinweis->setObjectName(QStringLiteral("hinweis"));
     m_hinweisSymbol = new SymbolBild(16, m_hinweis);
+    m_hinweisSymbol->setSymbol(Symbol::warnung, Farbrolle::orange);
     m_hinweisText = zeileMitSymbol(m_hinweis, m_hinweisSymbol, 10, QStringLiteral("hinweisText"));
 
     // Progress, not a warning: in the reading row's style, its text under the reading text. A plain
@@ -158,7 +182,7 @@ KabelAnsicht::KabelAnsicht(KabelAblauf& ablauf, QWidget* parent) : QWidget(paren
         new QCheckBox(QStringLiteral("Kopplung mit dem iPhone nach dem Senden entfernen"), m_optionen);
     m_kopplung->setObjectName(QStringLiteral("kopplungEntfernen"));
     m_kopplung->setAccessibleName(m_kopplung->text());
-    m_kopplung->setFont(schrift(12));
+    schriftGeben(m_kopplung, 12);
     optionenLayout->addWidget(m_kopplung);
     m_datenschutz = umbrechenderText(11, m_optionen);
     m_datenschutz->setObjectName(QStringLiteral("datenschutz"));
@@ -199,7 +223,7 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
     m_untertitel->setText(ansicht.untertitel);
 
     if (ansicht.meldung) {
-        m_meldungSymbol->setSymbol(ansicht.meldung->symbol, farbeFuer(ansicht.meldung->farbe, palette()));
+        m_meldungSymbol->setSymbol(ansicht.meldung->symbol, ansicht.meldung->farbe);
         m_meldungText->setText(ansicht.meldung->text);
     }
     m_hinweisText->setText(ansicht.hinweis.value_or(QString()));
@@ -214,6 +238,9 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
 
     const bool knopfNeu =
         ansicht.zeigt(Baustein::erneutVersuchen) && !m_reihenfolge.contains(Baustein::erneutVersuchen);
+    // A screen reader reads the reason when the button takes the focus.
+    m_erneut->setAccessibleDescription(ansicht.zeigt(Baustein::erneutVersuchen) ? ansicht.meldung->text
+                                                                                : QString());
     if (ansicht.reihenfolge != m_reihenfolge) {
         const QList<std::pair<Baustein, QWidget*>> bausteine = {
             {Baustein::meldung, m_meldung},       {Baustein::fortschritt, m_fortschritt},
@@ -236,7 +263,24 @@ void KabelAnsicht::darstellen(const Ansicht& ansicht) {
     m_panelLayout->setSpacing(ansicht.abstand);
     if (knopfNeu)
         m_erneut->setFocus(Qt::OtherFocusReason);
+    else if (ansicht.ansage != m_ansage)
+        ansagen(ansicht.ansage);
+    m_ansage = ansicht.ansage;
     hoeheAnpassen();
+}
+
+void KabelAnsicht::ansagen(const QString& text) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent ansage(this, text);
+    QAccessible::updateAccessibility(&ansage);
+#else
+    // Screen readers skip a changed text that has no focus. They speak an object taking the focus,
+    // and a new name of the one that has it: the panel, named with the text, while one runs (so
+    // keyboard users keep their focus).
+    m_panel->setAccessibleName(text);
+    if (hilfstechnikAktiv())
+        m_panel->setFocus(Qt::OtherFocusReason);
+#endif
 }
 
 void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
@@ -244,8 +288,8 @@ void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
         const int zeile = int(m_rasterLabels.size() / 2);
         auto* bezeichnung = new QLabel(m_raster);
         bezeichnung->setObjectName(QStringLiteral("bezeichnung"));
-        bezeichnung->setFont(schrift(12));
-        sekundaer(bezeichnung);
+        schriftGeben(bezeichnung, 12);
+        sekundaer(bezeichnung, palette());
         auto* wert = new QLabel(m_raster);
         wert->setObjectName(QStringLiteral("wert"));
         wert->setTextFormat(Qt::PlainText);
@@ -255,7 +299,7 @@ void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
         m_rasterLabels << bezeichnung << wert;
         auto* mehrzeilig = new Mehrzeiler(m_raster);
         mehrzeilig->setObjectName(QStringLiteral("wertMehrzeilig"));
-        mehrzeilig->setFont(schrift(13, QFont::Medium));
+        schriftGeben(mehrzeilig, 13, QFont::Medium);
         m_rasterLayout->addWidget(mehrzeilig, zeile, 1);
         m_rasterMehrzeilig << mehrzeilig;
     }
@@ -280,9 +324,9 @@ void KabelAnsicht::rasterFuellen(const QList<Rasterzeile>& zeilen) {
         mehrzeilig->setToolTip(zeilen[i].tooltip.isEmpty() ? QString()
                                                            : Qt::convertFromPlainText(zeilen[i].tooltip));
         bezeichnung->setText(zeilen[i].bezeichnung);
-        wert->setText(zeilen[i].wert);
-        wert->setAccessibleName(zeilen[i].bezeichnung);
-        wert->setFont(zeilen[i].festbreite ? festbreite(13) : schrift(13, QFont::Medium));
+        wert->setText(zeilen[i].wert); // which is also its name
+        wert->setAccessibleDescription(zeilen[i].bezeichnung);
+        schriftGeben(wert, 13, zeilen[i].festbreite ? QFont::Normal : QFont::Medium, zeilen[i].festbreite);
     }
 }
 
@@ -304,23 +348,26 @@ void KabelAnsicht::hoeheAnpassen() {
 }
 
 void KabelAnsicht::farbenSetzen() {
-    sekundaer(m_untertitel);
-    sekundaer(m_datenschutz);
-    m_hinweisSymbol->setSymbol(Symbol::warnung, farbeFuer(Farbrolle::orange, QApplication::palette()));
+    sekundaer(m_untertitel, palette());
+    sekundaer(m_datenschutz, palette());
     for (qsizetype i = 0; i < m_rasterLabels.size(); i += 2)
-        sekundaer(m_rasterLabels[i]);
+        sekundaer(m_rasterLabels[i], palette());
     QPalette linie = m_trennlinie->palette();
-    QColor farbe = QApplication::palette().color(QPalette::WindowText);
+    QColor farbe = palette().color(QPalette::WindowText);
     farbe.setAlphaF(0.14f);
     linie.setColor(QPalette::WindowText, farbe);
     m_trennlinie->setPalette(linie);
 }
 
 void KabelAnsicht::changeEvent(QEvent* event) {
-    // A new desktop theme changes the derived colours; a new font changes every height.
-    if (event->type() == QEvent::ApplicationPaletteChange)
+    // The desktop's colours and font, changed while the app runs, reach the window as its own
+    // change (the application-wide events stop in QWidget): the derived colours and sizes follow,
+    // and a new font changes every height.
+    if (event->type() == QEvent::PaletteChange)
         farbenSetzen();
-    if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange)
+        schriftenErneuern(this);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         QTimer::singleShot(0, this, &KabelAnsicht::hoeheAnpassen);
     QWidget::changeEvent(event);
 }

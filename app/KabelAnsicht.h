@@ -41,10 +41,13 @@ private:
     void hoeheAnpassen();
     void rasterFuellen(const QList<Rasterzeile>& zeilen);
     void farbenSetzen();
+    void ansagen(const QString& text);
 
     KabelAblauf& m_ablauf;
     bool m_vorgemerkt = false;
 
+    QString m_ansage; // what a screen reader was last told
+    QWidget* m_panel;
     Einzeiler* m_untertitel;
     QFrame* m_trennlinie;
     QVBoxLayout* m_panelLayout;

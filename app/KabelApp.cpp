@@ -36,7 +36,7 @@ KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* paren
     m_netz.setTransferTimeout(werkoraStilleMs);
     QApplication::setQuitOnLastWindowClosed(false);
     // A phone found while the window is closed: the window comes up before the phone is read.
-    connect(m_ablauf.get(), &KabelAblauf::lesenBeginnt, this, &KabelApp::fensterZeigen);
+    connect(m_ablauf.get(), &KabelAblauf::lesenBeginnt, this, [this] { fensterZeigen(); });
 #ifdef Q_OS_MACOS
     qApp->installEventFilter(this);
     // A click on the Dock icon brings the closed window back.
@@ -49,22 +49,25 @@ KabelApp::KabelApp(std::shared_ptr<const Geraetezugriff> zugriff, QObject* paren
 
 KabelApp::~KabelApp() = default;
 
-void KabelApp::linkEmpfangen(const QUrl& link) {
+void KabelApp::linkEmpfangen(const QUrl& link, const Aktivierung& aktivierung) {
     qCDebug(logApp) << "Link erhalten";
     m_ablauf->linkOeffnen(link); // asks Werkora in the next turn
     if (m_fenster)
-        fensterZeigen();
+        fensterZeigen(aktivierung);
     else // queued behind the lookup, so the request is on its way while the window is built
-        QMetaObject::invokeMethod(this, &KabelApp::fensterZeigen, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, aktivierung] { fensterZeigen(aktivierung); }, Qt::QueuedConnection);
 }
 
 void KabelApp::bedienen(Einzelinstanz& instanz) {
     connect(&instanz, &Einzelinstanz::linkErhalten, this,
-            [this](const QString& text) { linkEmpfangen(QUrl(text, QUrl::TolerantMode)); });
+            [this](const QString& text, const Aktivierung& aktivierung) {
+                linkEmpfangen(QUrl(text, QUrl::TolerantMode), aktivierung);
+            });
     connect(&instanz, &Einzelinstanz::zeigenErbeten, this, &KabelApp::fensterZeigen);
 }
 
-void KabelApp::fensterZeigen() {
+void KabelApp::fensterZeigen(const Aktivierung& aktivierung) {
     if (!m_fenster) {
         m_fenster = std::make_unique<KabelAnsicht>(*m_ablauf);
         m_fenster->setWindowTitle(QStringLiteral("Sondit Kabel"));
@@ -73,12 +76,7 @@ void KabelApp::fensterZeigen() {
         auto* beenden = new QShortcut(QKeySequence::Quit, m_fenster.get());
         connect(beenden, &QShortcut::activated, qApp, &QCoreApplication::quit);
     }
-    if (m_fenster->isMinimized())
-        m_fenster->showNormal();
-    else
-        m_fenster->show();
-    m_fenster->raise();
-    m_fenster->activateWindow();
+    nachVorn(*m_fenster, aktivierung);
 }
 
 #ifdef Q_OS_MACOS

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Aktivierung.h"
+
 #include <QImage>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -33,14 +35,15 @@ public:
     // The window; none until it is first shown.
     KabelAnsicht* fenster() { return m_fenster.get(); }
 
-    // A link from the desktop: to the controller, then the window to the front. A window not yet
-    // built is built after the link's lookup has gone out, while the request is on its way.
-    void linkEmpfangen(const QUrl& link);
+    // A link from the desktop: to the controller, then the window to the front, with the leave
+    // the desktop gave for it. A window not yet built is built after the link's lookup has gone
+    // out, while the request is on its way.
+    void linkEmpfangen(const QUrl& link, const Aktivierung& aktivierung = {});
     // Takes the links and show requests that later processes hand over.
     void bedienen(Einzelinstanz& instanz);
     // Shows the window (built on the first call), also after it was closed or minimised, and
-    // brings it to the front.
-    void fensterZeigen();
+    // brings it to the front with `aktivierung`.
+    void fensterZeigen(const Aktivierung& aktivierung = {});
 
 #ifdef Q_OS_MACOS
 protected:

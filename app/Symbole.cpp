@@ -108,7 +108,7 @@ SymbolBild::SymbolBild(int seite, QWidget* parent) : QWidget(parent) {
     setFixedSize(seite, seite);
 }
 
-void SymbolBild::setSymbol(Symbol symbol, const QColor& farbe) {
+void SymbolBild::setSymbol(Symbol symbol, Farbrolle farbe) {
     if (symbol == m_symbol && farbe == m_farbe)
         return;
     m_symbol = symbol;
@@ -118,7 +118,7 @@ void SymbolBild::setSymbol(Symbol symbol, const QColor& farbe) {
 
 void SymbolBild::paintEvent(QPaintEvent*) {
     QPainter maler(this);
-    symbolZeichnen(maler, m_symbol, rect(), m_farbe);
+    symbolZeichnen(maler, m_symbol, rect(), farbeFuer(m_farbe, palette()));
 }
 
 } // namespace kabel

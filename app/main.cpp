@@ -15,8 +15,12 @@ namespace {
 
 // The app writes nothing to the console, Qt's own messages included; only its own diagnostics,
 // when switched on with QT_LOGGING_RULES="kabel.*=true", go to stderr.
-void protokollieren(QtMsgType, const QMessageLogContext& kontext, const QString& text) {
-    if (kontext.category && std::strncmp(kontext.category, "kabel.", 6) == 0)
+// Qt's fatal message is the one exception: the app ends with it (no display, say), and the user
+// reads why.
+void protokollieren(QtMsgType art, const QMessageLogContext& kontext, const QString& text) {
+    if (art == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    else if (kontext.category && std::strncmp(kontext.category, "kabel.", 6) == 0)
         std::fprintf(stderr, "%s: %s\n", kontext.category, text.toLocal8Bit().constData());
 }
 
@@ -32,6 +36,8 @@ void keinServer() {
 
 int main(int argc, char* argv[]) {
     qInstallMessageHandler(protokollieren);
+    // Before the application object: Qt's X11 plug-in takes the startup id out of the environment.
+    const kabel::Aktivierung aktivierung = kabel::aktivierungDiesesProzesses();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Sondit"));
     QApplication::setApplicationName(QStringLiteral("Sondit Kabel"));
@@ -47,13 +53,13 @@ int main(int argc, char* argv[]) {
 
     {
         kabel::Einzelinstanz instanz(kabel::Einzelinstanz::standardName());
-        if (instanz.weitergeben(link)) {
+        if (instanz.weitergeben(link, aktivierung)) {
             qCDebug(kabel::logApp) << "an die laufende Instanz übergeben";
             return 0;
         }
         // Two processes started at once: the loser of the race hands over to the winner.
         if (!instanz.starten()) {
-            if (instanz.weitergeben(link))
+            if (instanz.weitergeben(link, aktivierung))
                 return 0;
             // Without its socket a second instance would start beside this one with every link.
             keinServer();
@@ -68,9 +74,9 @@ int main(int argc, char* argv[]) {
         kabel::beiEndesignalBeenden();
         // The starting link takes the same way as every later one.
         if (link)
-            kabelApp.linkEmpfangen(QUrl(*link, QUrl::TolerantMode));
+            kabelApp.linkEmpfangen(QUrl(*link, QUrl::TolerantMode), aktivierung);
         else
-            kabelApp.fensterZeigen();
+            kabelApp.fensterZeigen(aktivierung);
         // On the way out the controller kills its running tools and waits for its device work.
         return QApplication::exec();
     }

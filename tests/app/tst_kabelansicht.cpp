@@ -11,13 +11,16 @@
 #include "app/Mehrzeiler.h"
 #include "flow/KabelAblauf.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QNetworkAccessManager>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTextDocument>
+#include <cmath>
 
 using namespace kabel;
 using namespace kabel::test;
@@ -59,6 +62,15 @@ Zustand mitDaten(Schritt schritt) {
             panicAus("5;1;1;2024-03-15 14:22;<b>watchdog</b> & " + QString("no checkins ").repeated(8) +
                      ";3;2024-03-12;Prs0 mic1")
                 .second};
+}
+
+// The contrast of gray text in `farbe`, its alpha blended, on gray `grund`: from 1 to 21.
+double kontrast(const QColor& farbe, const QColor& grund) {
+    const auto leuchtdichte = [](double v) {
+        return (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4)) + 0.05;
+    };
+    const double text = leuchtdichte(farbe.alphaF() * farbe.redF() + (1 - farbe.alphaF()) * grund.redF());
+    return std::max(text, leuchtdichte(grund.redF())) / std::min(text, leuchtdichte(grund.redF()));
 }
 
 // The grid in one line: "label=value[ mono]|…".
@@ -161,9 +173,11 @@ private Q_SLOTS:
         const Ansicht ansicht = ansichtFuer(zustand);
         m_ansicht->darstellen(ansicht);
         QStringList gezeigt;
-        for (const QLabel* wert : kind("raster")->findChildren<QLabel*>("wert")) {
+        for (QLabel* wert : kind("raster")->findChildren<QLabel*>("wert")) {
+            // A screen reader reads the value by its name, and the field as its description.
+            QAccessibleInterface* lesbar = QAccessible::queryAccessibleInterface(wert);
             if (wert->isVisibleTo(m_ansicht.get()))
-                gezeigt << wert->accessibleName() + '=' + wert->text() +
+                gezeigt << lesbar->text(QAccessible::Description) + '=' + lesbar->text(QAccessible::Name) +
                                (QFontInfo(wert->font()).family() == festbreitenFamilie() ? " mono" : "");
             QVERIFY(
                 wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // IMEI and serial copied
@@ -192,6 +206,61 @@ private Q_SLOTS:
         QVERIFY(untertitel->fontMetrics().horizontalAdvance(untertitel->angezeigterText()) <=
                 untertitel->width());
         QCOMPARE(untertitel->toolTip(), untertitel->text());
+    }
+
+    // What a screen reader presents without the user moving when the window goes from one state to
+    // the next (daten/ansagen.txt): the name and description of the object that has the focus.
+    void ansagen_data() {
+        tabelle(QFINDTESTDATA("daten/ansagen.txt"), {"leser", "vorher", "nachher", "hinweis", "gehoert"});
+    }
+    void ansagen() {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        QSKIP(
+            "Qt 6.8 announces through the platform's accessibility bridge; the offscreen platform has none");
+#endif
+        QAccessible::setActive(spalte("leser") == "an"); // as Qt's platform tells when a screen reader runs
+        const auto zurueck = qScopeGuard([] { QAccessible::setActive(false); });
+        Zustand zustand = mitDaten(schrittAus(spalte("vorher")));
+        m_ansicht->darstellen(ansichtFuer(zustand));
+        if (sichtbar("optionen"))
+            kind("kopplungEntfernen")->setFocus(); // where a keyboard user left it
+        zustand.schritt = schrittAus(spalte("nachher"));
+        (zustand.schritt == Schritt::liest() ? zustand.kopierfortschritt : zustand.hinweis) =
+            text(spalte("hinweis"));
+        m_ansicht->darstellen(ansichtFuer(zustand));
+        QAccessibleInterface* fokus = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+        QCOMPARE((fokus->text(QAccessible::Name) + " / " + fokus->text(QAccessible::Description)).toUtf8(),
+                 spalte("gehoert"));
+    }
+
+    // Dark colours and a font twice as large, set by the desktop while the window is open: every
+    // text stays readable on the window's background (contrast at least 4.5:1, the secondary text
+    // included, in both schemes), and grows to twice its size; the width stays.
+    void desktop() {
+        m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fertig("An Werkora gesendet."))));
+        const QList<QWidget*> texte = m_ansicht->findChildren<QWidget*>(
+            QRegularExpression("^(titel|untertitel|meldungText|bezeichnung|wert)$"));
+        QList<qreal> groessen;
+        for (const QWidget* text : texte)
+            groessen << 2 * text->font().pointSizeF();
+        const auto lesbar = [&] {
+            for (const QWidget* text : texte)
+                QVERIFY2(kontrast(text->palette().color(text->foregroundRole()),
+                                  m_ansicht->palette().color(QPalette::Window)) >= 4.5,
+                         qPrintable(text->objectName()));
+        };
+        lesbar();
+        const auto zurueck = qScopeGuard([farben = QApplication::palette(), font = QApplication::font()] {
+            QApplication::setPalette(farben);
+            QApplication::setFont(font);
+        });
+        QApplication::setPalette(QPalette(QColor(30, 30, 30)));
+        QApplication::setFont(QFont(QApplication::font().family(), 2 * QApplication::font().pointSize()));
+        QTRY_VERIFY(m_ansicht->font() == QApplication::font() &&
+                    m_ansicht->palette() == QApplication::palette());
+        lesbar();
+        for (qsizetype i = 0; i < texte.size(); ++i)
+            QCOMPARE(texte[i]->font().pointSizeF(), groessen[i]);
     }
 
     // The option is stored at once; a redraw shows the value it is given and writes nothing back.

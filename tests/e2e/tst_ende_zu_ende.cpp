@@ -5,7 +5,12 @@
 #include "Testumgebung.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
+#include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kabel::test;
@@ -21,6 +26,15 @@ QStringList prozesse(const QString& text) {
             pids << pid;
     }
     return pids;
+}
+
+// The app_id of the node that has the focus in a sway tree; empty for a workspace.
+QString fokusIn(const QJsonObject& knoten) {
+    QString gefunden = knoten["focused"].toBool() ? knoten["app_id"].toString("") : QString();
+    for (const char* art : {"nodes", "floating_nodes"})
+        for (const QJsonValue kind : knoten[art].toArray())
+            gefunden += fokusIn(kind.toObject());
+    return gefunden;
 }
 
 QStringList arbeitsverzeichnisse() {
@@ -111,6 +125,64 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(prozesse(m_buehne->werkzeugVerzeichnis()).isEmpty(), 5000);
         QCOMPARE(arbeitsverzeichnisse(), QStringList());
     }
+
+#ifdef KABEL_STARTER
+    // Under a Wayland compositor that grants every request, a link handed over with the token a
+    // browser obtained brings the covered window to the front. Where the compositor cannot start,
+    // this fails, saying why. Before it runs, the app cannot start, and says why.
+    void wayland() {
+        // sway refuses to run as root, as CI does: then it and its clients run as nobody.
+        const uint nutzer = ::geteuid() == 0 ? 65534 : ::geteuid(),
+                   gruppe = ::geteuid() == 0 ? 65534 : ::getegid();
+        const QStringList als{QString("--reuid=%1").arg(nutzer), QString("--regid=%1").arg(gruppe),
+                              ::geteuid() == 0 ? "--clear-groups" : "--keep-groups"};
+        QTemporaryDir wurzel("/tmp/kabel-sway-XXXXXX");
+        const QString laufzeit = wurzel.filePath("laufzeit"), app = wurzel.filePath("sondit-kabel");
+        const QString konfig = wurzel.filePath("config");
+        QVERIFY(QDir().mkdir(laufzeit, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
+                ::chown(QFile::encodeName(laufzeit), nutzer, gruppe) == 0 &&
+                ::chmod(QFile::encodeName(wurzel.path()), 0755) == 0 && QFile::copy(KABEL_PROGRAMM, app) &&
+                std::ofstream(konfig.toStdString())
+                    << "xwayland disable\nfocus_on_window_activation focus\n");
+        QProcessEnvironment umgebung;
+        for (const QString& paar :
+             QStringList{"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                         "QT_QPA_PLATFORM=wayland", "PATH=" + qEnvironmentVariable("PATH"),
+                         "ASAN_OPTIONS=detect_leaks=0", // Qt's Wayland plug-in leaves libwayland's memory
+                         "HOME=" + laufzeit, "XDG_RUNTIME_DIR=" + laufzeit})
+            umgebung.insert(paar.section('=', 0, 0), paar.section('=', 1));
+        const auto starten = [&](const QString& programm, const QStringList& argumente) -> QProcess& {
+            m_apps.append(std::make_shared<QProcess>()); // ended by cleanup(), however the test ends
+            m_apps.last()->setProcessEnvironment(umgebung);
+            m_apps.last()->start("setpriv", QStringList(als) << programm << argumente);
+            return *m_apps.last();
+        };
+        QProcess& ohne = starten(app, {});
+        QVERIFY(ohne.waitForFinished(15000) && ohne.readAllStandardError().contains("platform plugin"));
+        QProcess& sway = starten("sway", {"-c", konfig});
+        const auto sockets = [&] {
+            return QDir(laufzeit).entryList({"wayland-?", "sway-ipc.*"}, QDir::System);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(sockets().size() == 2 || sway.state() == QProcess::NotRunning, 20000);
+        QVERIFY2(sockets().size() == 2,
+                 qPrintable("sway did not start (as nobody when root; needs sway, setpriv): " +
+                            sway.errorString() + '\n' + sway.readAllStandardError()));
+        umgebung.insert("WAYLAND_DISPLAY", sockets().filter("wayland-").value(0));
+        umgebung.insert("SWAYSOCK", laufzeit + '/' + sockets().filter("sway-ipc").value(0));
+        const auto fokus = [&](const QString& erwartet) {
+            QProcess& swaymsg = starten("swaymsg", {"-t", "get_tree"});
+            return swaymsg.waitForFinished(5000) &&
+                   fokusIn(QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object()) == erwartet;
+        };
+        starten(app, {"sondit-kabel://lesen?ziel=https://a.example/x"});
+        QTRY_VERIFY_WITH_TIMEOUT(fokus("sondit-kabel"), 15000);
+        starten("swaymsg", {"workspace", "2"}).waitForFinished(5000); // covers the window
+        QVERIFY(fokus(""));
+        QProcess& browser = starten(KABEL_STARTER, {app, "sondit-kabel://lesen?ziel=https://b.example/x"});
+        QVERIFY(browser.waitForFinished(15000) && browser.exitCode() == 0); // handed over
+        QTRY_VERIFY_WITH_TIMEOUT(fokus("sondit-kabel"), 10000);
+    }
+#endif
 
     // One instance per user. Of two starts at the same moment one serves and the other hands its
     // link over; the one serving removes the reports a killed app left behind, and nothing else. A
