@@ -1,7 +1,8 @@
 // Stands in for a browser on Wayland: obtains an activation token from the compositor and starts a
-// program with it in XDG_ACTIVATION_TOKEN. Usage: kabel_starter PROGRAM [ARGUMENT…]
+// program with it in XDG_ACTIVATION_TOKEN, printing it. Usage: kabel_starter PROGRAM [ARGUMENT…]
 #include "xdg-activation-v1-client-protocol.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -34,7 +35,9 @@ int main(int argc, char** argv) {
         wl_display_roundtrip(anzeige);
     }
     if (!getenv("XDG_ACTIVATION_TOKEN"))
-        return 100;           // no program, compositor or token
+        return 100;                                 // no program, compositor or token
+    printf("%s\n", getenv("XDG_ACTIVATION_TOKEN")); // for whoever checks where it went
+    fflush(stdout);
     execv(argv[1], argv + 1); // the connection closes, the token stays valid
     return 127;
 }
