@@ -8,6 +8,7 @@
 #include "device/Panicbefund.h"
 #include "device/Panicdatei.h"
 
+#include <QScopeGuard>
 
 using namespace kabel;
 using namespace kabel::test;
@@ -105,6 +106,12 @@ private Q_SLOTS:
         auto laeufer = std::make_shared<FakeLaeufer>();
         if (aufruf.endsWith("ohne usbmuxd"))
             laeufer->vorhandeneProgramme.clear();
+        QTemporaryDir dir;
+        const auto zurueck = qScopeGuard([tmp = qgetenv("TMPDIR")] { qputenv("TMPDIR", tmp); });
+        if (aufruf.endsWith("ohne tmp")) { // beneath a regular file: root cannot be kept out otherwise
+            QVERIFY(QFile(dir.filePath("datei")).open(QIODevice::WriteOnly));
+            qputenv("TMPDIR", QFile::encodeName(dir.filePath("datei/tmp")));
+        }
         const QString werkzeug = QString::fromUtf8(aufruf).section('|', 1, 1);
         const auto fehler = [](Fehler f) { return Ergebnis<Werkzeugergebnis>(std::unexpected(f)); };
         // The model, unless the row answers it: later identity keys are read only after one.
@@ -118,7 +125,7 @@ private Q_SLOTS:
                                          ? Werkzeugergebnis{status.split(' ').first().toInt(), {}, ausgabe}
                                          : Werkzeugergebnis{status.toInt(), ausgabe});
         QTEST(ausgang(Libimobiledevice(laeufer), aufruf.split('|').first()).toUtf8(), "ausgang");
-        QVERIFY(laeufer->aufrufe().contains(werkzeug));
+        QVERIFY(laeufer->aufrufe().contains(werkzeug) || spalte("aufrufe") == "0");
         QCOMPARE(laeufer->aufrufe().size(), spalte("aufrufe").toLongLong());
     }
 
@@ -144,23 +151,6 @@ private Q_SLOTS:
         QVERIFY(logs && logs->size() == 1 && logs->first().datei == "panic-b.ips");
         QCOMPARE(laeufer->aufrufe().size(), mitFilter ? 1 : 2);
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-    }
-
-    // No working directory (TMPDIR beneath a regular file, as root cannot be kept out otherwise):
-    // this computer's fault, not the phone's; no tool runs.
-    void ohneArbeitsverzeichnis() {
-        QTemporaryDir dir;
-        QFile datei(dir.filePath("datei"));
-        QVERIFY(datei.open(QIODevice::WriteOnly));
-        const QByteArray tmp = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(datei.fileName() + "/tmp"));
-        auto laeufer = std::make_shared<FakeLaeufer>();
-        const auto logs = Libimobiledevice(laeufer).panicLogsLesen(udid, laeuft);
-        qputenv("TMPDIR", tmp);
-        QCOMPARE(
-            logs ? QString() : beschreibung(logs.error()),
-            "Auf diesem Computer kann kein temporärer Ordner angelegt werden. Bitte freien Speicherplatz prüfen.");
-        QCOMPARE(laeufer->aufrufe(), QStringList());
     }
 };
 
