@@ -57,14 +57,6 @@ class TestEndeZuEnde : public QObject {
         qunsetenv("QT_LOGGING_RULES");
         return *m_apps.last();
     }
-    // A trusted iPhone whose crash-report copy stops answering; the app is at that copy.
-    QProcess& kopiertHaengend() {
-        m_buehne->iphone();
-        m_buehne->dauer("idevicecrashreport -u " + Buehne::udid() + " -k DIR", 600);
-        QProcess& app = starten();
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(m_buehne->aufrufe().size() == 11, 20000); }();
-        return app;
-    }
     // Ends at once with status 0, and said nothing.
     static bool endetStill(QProcess& app) {
         return (app.state() == QProcess::NotRunning || app.waitForFinished(15000)) &&
@@ -116,7 +108,10 @@ private Q_SLOTS:
     // Quitting while a tool hangs: the app ends at once and takes the tool and its copy with it.
     // The tool holds none of the app's sockets (a leaked one could wake or stop the app).
     void endet() {
-        QProcess& app = kopiertHaengend();
+        m_buehne->iphone();
+        m_buehne->dauer("idevicecrashreport -u " + Buehne::udid() + " -k DIR", 600);
+        QProcess& app = starten();
+        QTRY_VERIFY_WITH_TIMEOUT(m_buehne->aufrufe().size() == 11, 20000); // at the copy that hangs
         for (const QString& pid : prozesse(m_buehne->werkzeugVerzeichnis()))
             for (const QFileInfo& fd : QDir("/proc/" + pid + "/fd").entryInfoList(QDir::System))
                 QVERIFY2(!fd.symLinkTarget().contains("socket:"), qPrintable(fd.symLinkTarget()));
