@@ -77,7 +77,6 @@ public:
         return aufrufe().filter(QRegularExpression('^' + operation + "\\b")).size();
     }
     int laufende() const { return gesperrt(m_laufende); } // started, not yet returned
-    int hoechstensGleichzeitig() const { return gesperrt(m_hoechstens); }
 
 private:
     template <typename T> T gesperrt(const T& feld) const {
@@ -89,7 +88,7 @@ private:
             T Antworten::*antwort) const {
         std::unique_lock sperre(m_mutex);
         m_aufrufe.append(udid.isEmpty() ? operation : operation + ' ' + udid);
-        m_hoechstens = std::max(m_hoechstens, ++m_laufende);
+        ++m_laufende;
         // Looks at the work's end as the runner does, a few times a second.
         while (!m_weiter.wait_for(sperre, std::chrono::milliseconds(10),
                                   [&] { return abbruch.beendet() || !m_angehalten.contains(operation); })) {
@@ -104,7 +103,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_weiter;
     mutable QStringList m_aufrufe;
-    mutable int m_laufende = 0, m_hoechstens = 0;
+    mutable int m_laufende = 0;
     QSet<QString> m_angehalten;
 };
 
