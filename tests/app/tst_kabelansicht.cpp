@@ -30,8 +30,7 @@ namespace {
 
 const QString unlesbar = "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
 
-// Panic logs in a table: "count", or "count;empty;unreadable;yyyy-MM-dd HH:mm;reason (also the first
-// line);how many share it;since yyyy-MM-dd;sensors, blank between", parts empty when absent.
+// Panic logs as daten/ansicht.txt writes them.
 std::pair<qint64, Panicbefund> panicAus(const QString& text) {
     const QStringList t = text.split(';');
     Panicbefund befund;
@@ -265,9 +264,7 @@ private Q_SLOTS:
 
     // The option is stored at once; a redraw shows the value it is given and writes nothing back.
     void option() {
-        Testdienst dienst;
-        m_ablauf->linkOeffnen(dienst.link());
-        QTRY_VERIFY(sichtbar("optionen"));
+        m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::wartetAufGeraet())));
         auto* schalter = kind<QCheckBox>("kopplungEntfernen");
         schalter->click();
         Ansicht ansicht = ansichtFuer(zustandVon(*m_ablauf));

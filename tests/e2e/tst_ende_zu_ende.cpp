@@ -132,8 +132,8 @@ private Q_SLOTS:
         const QStringList als{QString("--reuid=%1").arg(nutzer), QString("--regid=%1").arg(gruppe),
                               ::geteuid() == 0 ? "--clear-groups" : "--keep-groups"};
         QTemporaryDir wurzel("/tmp/kabel-sway-XXXXXX");
-        const QString laufzeit = wurzel.filePath("laufzeit"), app = wurzel.filePath("sondit-kabel");
-        const QString konfig = wurzel.filePath("config");
+        const QString laufzeit = wurzel.filePath("laufzeit"), app = wurzel.filePath("sondit-kabel"),
+                      konfig = wurzel.filePath("config");
         QVERIFY(QDir().mkdir(laufzeit, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
                 ::chown(QFile::encodeName(laufzeit), nutzer, gruppe) == 0 &&
                 ::chmod(QFile::encodeName(wurzel.path()), 0755) == 0 && QFile::copy(KABEL_PROGRAMM, app) &&
