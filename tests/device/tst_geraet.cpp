@@ -23,11 +23,10 @@ QString ausgang(const Libimobiledevice& z, const QString& operation) {
     const auto text = [](const auto& e, auto wert) {
         return e ? wert(*e) : "Fehler: " + beschreibung(e.error());
     };
-    const auto kopplung = [](const Kopplung& k) {
-        const QString stand =
-            QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"}.at(
-                int(k.stand));
-        return k.fehlercode ? stand + ' ' + QString::number(k.fehlercode) : stand;
+    const auto kopplung = [](const Kopplung& k) { // the state, and lockdown's code
+        return QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"}.at(
+                   int(k.stand)) +
+               ' ' + QString::number(k.fehlercode);
     };
     const auto zahl = [](const auto& wert) { return wert ? QString::number(*wert) : QString("?"); };
     const auto akku = [&](const std::optional<Akkudaten>& a) {
