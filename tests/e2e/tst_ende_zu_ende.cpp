@@ -58,14 +58,6 @@ class TestEndeZuEnde : public QObject {
         qunsetenv("QT_LOGGING_RULES");
         return *m_apps.last();
     }
-    // A trusted iPhone whose crash-report copy stops answering; the app is at that copy.
-    QProcess& kopiertHaengend() {
-        m_buehne->iphone();
-        m_buehne->dauer("idevicecrashreport -u " + Buehne::udid() + " -k DIR", 600);
-        QProcess& app = starten();
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(m_buehne->aufrufe().size() == 11, 20000); }();
-        return app;
-    }
     // Ends at once with status 0, and said nothing.
     static bool endetStill(QProcess& app) {
         return (app.state() == QProcess::NotRunning || app.waitForFinished(15000)) &&
@@ -117,7 +109,10 @@ private Q_SLOTS:
     // Quitting while a tool hangs: the app ends at once and takes the tool and its copy with it.
     // The tool holds none of the app's sockets (a leaked one could wake or stop the app).
     void endet() {
-        QProcess& app = kopiertHaengend();
+        m_buehne->iphone();
+        m_buehne->dauer("idevicecrashreport -u " + Buehne::udid() + " -k DIR", 600);
+        QProcess& app = starten();
+        QTRY_VERIFY_WITH_TIMEOUT(m_buehne->aufrufe().size() == 11, 20000); // at the copy that hangs
         for (const QString& pid : prozesse(m_buehne->werkzeugVerzeichnis()))
             for (const QFileInfo& fd : QDir("/proc/" + pid + "/fd").entryInfoList(QDir::System))
                 QVERIFY2(!fd.symLinkTarget().contains("socket:"), qPrintable(fd.symLinkTarget()));
@@ -141,8 +136,8 @@ private Q_SLOTS:
         const QStringList als{QString("--reuid=%1").arg(nutzer), QString("--regid=%1").arg(gruppe),
                               ::geteuid() == 0 ? "--clear-groups" : "--keep-groups"};
         QTemporaryDir wurzel("/tmp/kabel-sway-XXXXXX");
-        const QString laufzeit = wurzel.filePath("laufzeit"), app = wurzel.filePath("sondit-kabel");
-        const QString konfig = wurzel.filePath("config");
+        const QString laufzeit = wurzel.filePath("laufzeit"), app = wurzel.filePath("sondit-kabel"),
+                      konfig = wurzel.filePath("config");
         QVERIFY(QDir().mkdir(laufzeit, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
                 ::chown(QFile::encodeName(laufzeit), nutzer, gruppe) == 0 &&
                 ::chmod(QFile::encodeName(wurzel.path()), 0755) == 0 && QFile::copy(KABEL_PROGRAMM, app) &&

@@ -63,12 +63,9 @@ public:
         std::lock_guard s(m_mutex);
         aendern(m_antworten);
     }
-    // `beendbar`: whether ending the work it runs for lets it go, as a killed tool.
-    void anhalten(const QString& operation, bool beendbar = true) {
+    void anhalten(const QString& operation) {
         std::lock_guard s(m_mutex);
         m_angehalten.insert(operation);
-        if (!beendbar)
-            m_unbeendbar.insert(operation);
     }
     void freigeben(const QString& operation = {}) { // none: all
         std::lock_guard sperre(m_mutex);
@@ -80,7 +77,6 @@ public:
         return aufrufe().filter(QRegularExpression('^' + operation + "\\b")).size();
     }
     int laufende() const { return gesperrt(m_laufende); } // started, not yet returned
-    int hoechstensGleichzeitig() const { return gesperrt(m_hoechstens); }
 
 private:
     template <typename T> T gesperrt(const T& feld) const {
@@ -92,12 +88,10 @@ private:
             T Antworten::*antwort) const {
         std::unique_lock sperre(m_mutex);
         m_aufrufe.append(udid.isEmpty() ? operation : operation + ' ' + udid);
-        m_hoechstens = std::max(m_hoechstens, ++m_laufende);
+        ++m_laufende;
         // Looks at the work's end as the runner does, a few times a second.
-        while (!m_weiter.wait_for(sperre, std::chrono::milliseconds(10), [&] {
-            return (abbruch.beendet() && !m_unbeendbar.contains(operation)) ||
-                   !m_angehalten.contains(operation);
-        })) {
+        while (!m_weiter.wait_for(sperre, std::chrono::milliseconds(10),
+                                  [&] { return abbruch.beendet() || !m_angehalten.contains(operation); })) {
         }
         --m_laufende;
         if (m_antworten.werfen.contains(operation))
@@ -109,8 +103,8 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_weiter;
     mutable QStringList m_aufrufe;
-    mutable int m_laufende = 0, m_hoechstens = 0;
-    QSet<QString> m_angehalten, m_unbeendbar;
+    mutable int m_laufende = 0;
+    QSet<QString> m_angehalten;
 };
 
 } // namespace kabel::test

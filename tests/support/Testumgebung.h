@@ -41,8 +41,7 @@ struct Testumgebung {
         for (const char* name :
              {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"}) {
             const QString pfad = wurzel.path() + '/' + QString(name).toLower();
-            QDir().mkpath(pfad);
-            QFile::setPermissions(pfad, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QDir().mkdir(pfad, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             qputenv(name, QFile::encodeName(pfad));
         }
     }
