@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <fstream>
 #include <sys/stat.h>
@@ -220,6 +222,21 @@ private Q_SLOTS:
         QVERIFY(endetStill(starten("/api/public/kabel/drei")));
         QTRY_COMPARE_WITH_TIMEOUT(m_dienst->anzahl("GET"), 4, 15000);
         QVERIFY(zweite.state() == QProcess::Running && zweite.readAll().isEmpty());
+
+        // An instance of an older version reads the first line alone and answers: the link still
+        // reaches it, whatever lines follow, and the start that handed it over ends quietly.
+        zweite.kill();
+        QLocalServer aeltere;
+        QVERIFY(zweite.waitForFinished(5000) && QFile::remove(socket) && aeltere.listen(socket));
+        qputenv("XDG_ACTIVATION_TOKEN", "token-fuer-die-aeltere");
+        QProcess& vierte = starten("/api/public/kabel/vier");
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        QVERIFY(aeltere.waitForNewConnection(15000));
+        QLocalSocket* anfrage = aeltere.nextPendingConnection();
+        QTRY_VERIFY_WITH_TIMEOUT(anfrage->canReadLine(), 15000);
+        QCOMPARE(anfrage->readLine(), "link " + m_dienst->link("/api/public/kabel/vier").toEncoded() + '\n');
+        anfrage->write("ok\n");
+        QVERIFY(anfrage->waitForBytesWritten(5000) && endetStill(vierte));
     }
 };
 
