@@ -65,8 +65,7 @@ Akkudaten akkudatenAuswerten(plist_t woerterbuch) {
 
 } // namespace
 
-std::optional<Akkudaten> akkudatenAusAntwort(const Werkzeugergebnis& antwort) {
-    const QByteArray& ausgabe = antwort.ausgabe;
+std::optional<Akkudaten> akkudatenAusAntwort(const QByteArray& ausgabe) {
     // A real answer nests a few levels; libplist would overflow the stack on a hostile one.
     if (ausgabe.isEmpty() || !flachGenug(ausgabe, 32))
         return std::nullopt;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Akkudaten.h"
-#include "Werkzeuglaeufer.h"
 
+#include <QByteArray>
 #include <optional>
 
 namespace kabel {
@@ -11,6 +11,6 @@ namespace kabel {
 // an XML property list whose top level is a dictionary. The figures come from its "IORegistry"
 // dictionary when there is one (even an empty one), otherwise from the top level. None when the
 // output is no such property list, or when it nests too deep to parse safely.
-std::optional<Akkudaten> akkudatenAusAntwort(const Werkzeugergebnis& antwort);
+std::optional<Akkudaten> akkudatenAusAntwort(const QByteArray& ausgabe);
 
 } // namespace kabel

@@ -233,7 +233,7 @@ Ergebnis<std::optional<Akkudaten>> Libimobiledevice::akkudatenLesen(const QStrin
         return std::unexpected(lesefehler(urteil));
     // Any other failure ("Could not start diagnostics service" before the first unlock, "Unable to
     // retrieve IORegistry from device.") is a phone without battery figures to give.
-    return urteil == Urteil::fertig ? akkudatenAusAntwort(*lauf) : std::nullopt;
+    return urteil == Urteil::fertig ? akkudatenAusAntwort(lauf->ausgabe) : std::nullopt;
 }
 
 Ergebnis<QList<PanicLog>> Libimobiledevice::panicLogsLesen(const QString& udid, const Abbruch& abbruch,

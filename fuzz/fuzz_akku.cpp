@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
         }
     }
 
-    if (const auto akku = kabel::akkudatenAusAntwort(kabel::Werkzeugergebnis{0, antwort})) {
+    if (const auto akku = kabel::akkudatenAusAntwort(antwort)) {
         // Documented as never above 100, whatever the figures.
         if (const auto prozent = kabel::zustandProzent(*akku); prozent && *prozent > 100) {
             std::fprintf(stderr, "\nfuzz_akku: battery health %lld %%\n", static_cast<long long>(*prozent));
