@@ -52,9 +52,8 @@ inline QString festbreitenFamilie() {
     return qEnvironmentVariable("KABEL_FESTBREITE", "DejaVu Sans Mono");
 }
 
-// A fontconfig of the tests' own, before the application exists: only the fonts of the packages
-// the set-up installs, DejaVu Sans for text and festbreitenFamilie() for monospace, so a window is
-// laid out alike whatever fonts the machine has or prefers. Child processes inherit it.
+// The tests' own fontconfig, set before the application exists and inherited by child processes: only
+// DejaVu Sans and festbreitenFamilie(), so a window is laid out alike whatever fonts the machine has.
 inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
     const QString pfad = wurzel.filePath("fonts.conf");
     QFile datei(pfad);
@@ -81,11 +80,10 @@ inline QByteArray inhalt(const QString& pfad) {
     return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + QFile::encodeName(pfad);
 }
 
-// A QTest data table of byte columns from a file beside the test: one row per line, its name and
-// then one field per column, all separated by " | ", the last taking the rest of the line; lines
-// starting with "#" are comments. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte,
-// "\{N:text}" for text (no "}" in it) N times, and "@path" for the content of that file, relative
-// to the table.
+// A QTest data table of byte columns from a file beside the test: one row per line, its name and then
+// one field per column, all separated by " | ", the last taking the rest of the line; "#" starts a
+// comment line. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte, "\{N:text}" for text (no
+// "}" in it) N times, and "@path" for the content of that file, relative to the table.
 inline QByteArray feld(const QByteArray& text, const QDir& hier) {
     if (text.startsWith('@'))
         return inhalt(hier.filePath(QString::fromUtf8(text.mid(1))));
