@@ -168,8 +168,7 @@ private Q_SLOTS:
             if (wert->isVisibleTo(m_ansicht.get()))
                 gezeigt << lesbar->text(QAccessible::Description) + '=' + lesbar->text(QAccessible::Name) +
                                (QFontInfo(wert->font()).family() == festbreitenFamilie() ? " mono" : "");
-            QVERIFY(
-                wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // IMEI and serial copied
+            QVERIFY(wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // to copy the IMEI
         }
         // The panic rows' wrapped values come last; the reason in two lines at most, its first line
         // whole in the tool tip and shown as written.
@@ -275,8 +274,8 @@ private Q_SLOTS:
         QCOMPARE(dienst.anzahl("GET"), 1);
     }
 
-    // Closed while it waits, the window comes up in front before the phone found is read; the copy's
-    // progress, reported on the device worker, shows under the reading step.
+    // Closed while waiting, it comes up before the phone is read; the copy's progress, told on the
+    // device worker, shows under the reading step.
     void lesenImVordergrund() {
         m_ansicht.reset();
         KabelApp app(m_zugriff);

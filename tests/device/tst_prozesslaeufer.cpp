@@ -53,7 +53,7 @@ private Q_SLOTS:
         QTemporaryDir dir, ziel;
         skript(dir.path(), spalte("rumpf"));
         qputenv("KOPIERER", KABEL_KOPIERER);
-        Kopierstand zuletzt;   // what a copy last told has arrived
+        Kopierstand zuletzt;   // what a copy last told has arrived, while it runs
         QByteArray gehoert[2]; // what a copy's line filter hears of stdout and stderr
         std::optional<Kopie> kopie;
         if (spalte("art") == "kopie")
@@ -70,7 +70,6 @@ private Q_SLOTS:
         if (lauf && kopie) // all of both streams, as they came
             QVERIFY(gehoert[0].startsWith(lauf->ausgabe) && gehoert[1].startsWith(lauf->fehlerausgabe) &&
                     (gehoert[0] + gehoert[1]).size() >= lauf->ausgabe.size() + lauf->fehlerausgabe.size());
-        // A copy tells what has arrived while it runs.
         const qsizetype dateien = QDir(ziel.path()).entryList(QDir::Files).size();
         QVERIFY(dateien == 0 || (zuletzt.dateien > 0 && zuletzt.bytes >= 6 * zuletzt.dateien));
     }

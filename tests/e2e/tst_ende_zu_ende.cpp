@@ -22,11 +22,9 @@ namespace {
 // The processes whose command line holds `text`.
 QStringList prozesse(const QString& text) {
     QStringList pids;
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile cmdline("/proc/" + pid + "/cmdline");
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text.toUtf8()))
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
+        if (inhalt("/proc/" + pid + "/cmdline").contains(text.toUtf8()))
             pids << pid;
-    }
     return pids;
 }
 

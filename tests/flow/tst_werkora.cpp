@@ -80,10 +80,8 @@ private Q_SLOTS:
         Paket paket{spalte("programm"), geraetAus(spalte("geraet")), akkuAus(spalte("akku")), {}};
         for (const QByteArray& log : spalte("panic").split(';'))
             if (!log.isEmpty())
-                paket.panic.append(
-                    PanicLog{log.left(log.indexOf('=')), log.mid(log.indexOf('=') + 1).toStdString()});
-        const auto body = berichtKodieren(paket);
-        QTEST(body.value_or(QByteArray()), "json");
+                paket.panic.append({log.left(log.indexOf('=')), log.mid(log.indexOf('=') + 1).toStdString()});
+        QTEST(berichtKodieren(paket).value_or(QByteArray()), "json");
     }
 
     void texte_data() { tabelle(QFINDTESTDATA("daten/texte.txt"), {"was", "eingabe", "text"}); }

@@ -142,9 +142,8 @@ inline Geraetedaten geraetAus(const QString& text) {
 inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
     const QList<QByteArray> z = text.split('/');
     const auto zahl = [&](int i) { return z[i] == "?" ? std::nullopt : std::optional(z[i].toLongLong()); };
-    if (text.isEmpty())
-        return std::nullopt;
-    return Akkudaten{zahl(0), zahl(1), zahl(2), z[3] == "?" ? std::nullopt : std::optional(z[3].toDouble())};
+    const auto grad = z.value(3) == "?" ? std::nullopt : std::optional(z.value(3).toDouble());
+    return text.isEmpty() ? std::nullopt : std::optional(Akkudaten{zahl(0), zahl(1), zahl(2), grad});
 }
 
 } // namespace kabel::test
