@@ -64,8 +64,7 @@ double kontrast(const QColor& farbe, const QColor& grund) {
     return std::max(text, leuchtdichte(grund.redF())) / std::min(text, leuchtdichte(grund.redF()));
 }
 
-// The grid in one line: "label=value[ mono]|…".
-QString rasterText(const QList<Rasterzeile>& raster) {
+QString rasterText(const QList<Rasterzeile>& raster) { // the grid in one line: "label=value[ mono]|…"
     QStringList zeilen;
     for (const Rasterzeile& zeile : raster)
         zeilen << zeile.bezeichnung + '=' + zeile.wert + (zeile.festbreite ? " mono" : "");
@@ -188,11 +187,10 @@ private Q_SLOTS:
         QVERIFY(Qt::mightBeRichText(letzte->toolTip()));
         QCOMPARE(tooltip.toPlainText(), zustand.panicBefund.letzte->ersteZeile);
         // A long subtitle stays one line, cut with an ellipsis, and whole in its tool tip.
-        auto* untertitel = kind<Einzeiler>("untertitel");
-        QVERIFY(untertitel->angezeigterText().endsWith(u'…'));
-        QVERIFY(untertitel->fontMetrics().horizontalAdvance(untertitel->angezeigterText()) <=
-                untertitel->width());
-        QCOMPARE(untertitel->toolTip(), untertitel->text());
+        const auto* titel = kind<Einzeiler>("untertitel");
+        const QString zeile = titel->angezeigterText();
+        QVERIFY(zeile.endsWith(u'…') && titel->fontMetrics().horizontalAdvance(zeile) <= titel->width());
+        QCOMPARE(titel->toolTip(), titel->text());
     }
 
     // What a screen reader presents without the user moving when the window goes from one state to

@@ -57,8 +57,7 @@ class TestEndeZuEnde : public QObject {
         qunsetenv("QT_LOGGING_RULES");
         return *m_apps.last();
     }
-    // Ends at once with status 0, and said nothing.
-    static bool endetStill(QProcess& app) {
+    static bool endetStill(QProcess& app) { // at once, with status 0, having said nothing
         return (app.state() == QProcess::NotRunning || app.waitForFinished(15000)) &&
                app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0 &&
                app.readAllStandardOutput().isEmpty() && app.readAllStandardError().isEmpty();

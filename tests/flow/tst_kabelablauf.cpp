@@ -37,15 +37,13 @@ class TestKabelAblauf : public QObject {
     QNetworkAccessManager m_netz;
     std::shared_ptr<FakeZugriff> m_geraet;
 
-    // Three more device calls write nothing: the window stays steady.
-    void ruhig(KabelAblauf& ablauf) {
+    void ruhig(KabelAblauf& ablauf) { // three more device calls write nothing: the window stays steady
         const qsizetype vorher = m_geraet->aufrufe().size();
         QSignalSpy aenderungen(&ablauf, &KabelAblauf::geaendert);
         QTRY_VERIFY(m_geraet->aufrufe().size() >= vorher + 3);
         QCOMPARE(aenderungen.count(), 0);
     }
-    // Lets the event loop run this long: for what must not happen in that time.
-    static void abwarten(std::chrono::milliseconds dauer) {
+    static void abwarten(std::chrono::milliseconds dauer) { // for what must not happen meanwhile
         const QDeadlineTimer ende(dauer);
         QTRY_VERIFY(ende.hasExpired());
     }

@@ -14,8 +14,7 @@ using namespace kabel::test;
 
 namespace {
 
-// The hint after the passes of a wait (see daten/texte.txt).
-std::optional<QString> warten(const QByteArray& eingabe) {
+std::optional<QString> warten(const QByteArray& eingabe) { // the hint after a wait's passes (daten/texte.txt)
     const std::map<QByteArray, Fehler> fehler{
         {"werkzeugFehlt", ZugriffFehler::werkzeugFehlt()},
         {"usbDienstFehlt", ZugriffFehler::usbDienstFehlt()},

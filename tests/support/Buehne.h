@@ -6,10 +6,9 @@
 
 namespace kabel::test {
 
-// An install prefix as `cmake --install` lays it out: the real app in bin/, and in its resources
-// share/sondit-kabel/ the fake tool script under all five tool names (bin/; with all five there the app
-// never falls through to this machine's tools) and the scenario it answers from (szenario/; format in
-// the script `werkzeug`). A call is written "idevicepair -u U validate", "DIR" for a directory.
+// An install prefix as `cmake --install` lays it out: the real app in bin/; in share/sondit-kabel/ the fake
+// tool script under all five tool names (bin/: the app never falls through to this machine's tools) and
+// its scenario (szenario/, see `werkzeug`). A call reads "idevicepair -u U validate", "DIR" for a directory.
 class Buehne {
 public:
     static QString udid() { return "00008110-001A2B3C4D5E801E"; }

@@ -11,10 +11,9 @@
 
 namespace kabel::test {
 
-// A device answering as the test sets, by default a trusted iPhone14,5 with battery figures and one
-// panic log on a bus showing no Apple phone; records every call but the bus as "operation udid"; safe
-// from the controller's device pool. Operations can throw, or be held until released or until their
-// work is ended (as a tool is killed; they then answer as set).
+// A device answering as set (by default a trusted iPhone14,5 with battery and one panic log, no Apple
+// phone on the bus), safe from the device pool, recording calls but the bus as "operation udid". Calls can
+// throw, or be held until released or their work ends (as a tool is killed; they then answer as set).
 class FakeZugriff final : public Geraetezugriff, public Usbsicht {
 public:
     struct Antworten {

@@ -33,8 +33,7 @@ inline Schritt schrittAus(const QString& text) {
 
 namespace kabel::test {
 
-// Points HOME, the XDG directories and TMPDIR at a fresh temporary directory for the life of the
-// process, so tests never touch the user's settings, runtime sockets or temporary files.
+// HOME, the XDG directories and TMPDIR fresh for the process: tests never touch the user's files or sockets.
 struct Testumgebung {
     QTemporaryDir wurzel{QDir::tempPath() + "/kabel-test-XXXXXX"};
     Testumgebung() {
@@ -148,8 +147,7 @@ inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
 
 } // namespace kabel::test
 
-// Like QTEST_MAIN, with the isolated environment and the tests' fonts in place before the
-// application object, and the offscreen platform unless one is chosen.
+// QTEST_MAIN with the isolated environment and fonts set before the application, offscreen unless chosen.
 #define KABEL_TEST_MAIN_MIT(Anwendung, Klasse)                                                               \
     int main(int argc, char** argv) {                                                                        \
         kabel::test::Testumgebung umgebung;                                                                  \
