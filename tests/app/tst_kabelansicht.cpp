@@ -29,8 +29,7 @@ namespace {
 
 const QString unlesbar = "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
 
-// Panic logs as daten/ansicht.txt writes them.
-std::pair<qint64, Panicbefund> panicAus(const QString& text) {
+std::pair<qint64, Panicbefund> panicAus(const QString& text) { // as daten/ansicht.txt writes them
     const QStringList t = text.split(';');
     Panicbefund befund;
     if (t.size() == 8) {

@@ -17,8 +17,7 @@ namespace {
 const QString udid = "00008110-001A2B3C4D5E801E", u = " -u " + udid;
 const Abbruch laeuft;
 
-// An operation's outcome as one line, so all seven share one table.
-QString ausgang(const Libimobiledevice& z, const QString& operation) {
+QString ausgang(const Libimobiledevice& z, const QString& operation) { // one line, for all seven
     const auto text = [](const auto& e, auto als) {
         return e ? als(*e) : "Fehler: " + beschreibung(e.error());
     };

@@ -19,8 +19,7 @@ using namespace kabel::test;
 
 namespace {
 
-// The processes whose command line holds `text`.
-QStringList prozesse(const QString& text) {
+QStringList prozesse(const QString& text) { // those whose command line holds `text`
     QStringList pids;
     for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
         if (inhalt("/proc/" + pid + "/cmdline").contains(text.toUtf8()))

@@ -46,8 +46,7 @@ struct Testumgebung {
     }
 };
 
-// The monospace family the window tests run with: KABEL_FESTBREITE, DejaVu Sans Mono by default.
-inline QString festbreitenFamilie() {
+inline QString festbreitenFamilie() { // the window tests' monospace: KABEL_FESTBREITE or DejaVu Sans Mono
     return qEnvironmentVariable("KABEL_FESTBREITE", "DejaVu Sans Mono");
 }
 
@@ -73,8 +72,7 @@ inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
     qputenv("FONTCONFIG_FILE", QFile::encodeName(pfad));
 }
 
-// The content of a file, or "missing" and its path.
-inline QByteArray inhalt(const QString& pfad) {
+inline QByteArray inhalt(const QString& pfad) { // the file's content, or "missing" and its path
     QFile datei(pfad);
     return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + QFile::encodeName(pfad);
 }
@@ -101,8 +99,7 @@ inline QByteArray feld(const QByteArray& text, const QDir& hier) {
     }
     return bytes;
 }
-// A column of the current row of such a table, in place of QFETCH.
-inline const QByteArray& spalte(const char* name) {
+inline const QByteArray& spalte(const char* name) { // of the current row, in place of QFETCH
     return *static_cast<const QByteArray*>(QTest::qData(name, QMetaType::QByteArray));
 }
 inline void tabelle(const QString& pfad, const QList<const char*>& spalten) {
