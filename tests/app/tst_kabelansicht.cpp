@@ -1,6 +1,5 @@
-// The window: what it shows for a state of the controller, as a plain description (tables in
-// daten/), and on the offscreen platform its geometry per step, the grid's cells, and the two ways
-// it acts on the controller (the stored option and retry).
+// The window: what it shows for a state, as a plain description (daten/), and on the offscreen
+// platform its geometry per step, the grid's cells, and how it acts on the controller.
 #include "FakeZugriff.h"
 #include "Testdienst.h"
 #include "Testumgebung.h"
@@ -30,38 +29,29 @@ namespace {
 
 const QString unlesbar = "Das iPhone antwortet nicht. Bitte entsperrt lassen und erneut versuchen.";
 
-// Panic logs as daten/ansicht.txt writes them.
-std::pair<qint64, Panicbefund> panicAus(const QString& text) {
+std::pair<qint64, Panicbefund> panicAus(const QString& text) { // as daten/ansicht.txt writes them
     const QStringList t = text.split(';');
     Panicbefund befund;
     if (t.size() == 8) {
         befund = {std::nullopt, t[7].split(' ', Qt::SkipEmptyParts), t[1].toLongLong(), t[2].toLongLong()};
         const QDateTime zeit = QDateTime::fromString(t[3], "yyyy-MM-dd HH:mm");
         if (zeit.isValid())
-            befund.letzte = {{zeit.date(), zeit.time()},
-                             t[4],
-                             t[4],
-                             t[5].toLongLong(),
+            befund.letzte = {Paniczeit{zeit.date(), zeit.time()}, t[4], t[4], t[5].toLongLong(),
                              QDate::fromString(t[6], Qt::ISODate)};
     }
     return {t[0].toLongLong(), befund};
 }
 
 Zustand mitDaten(Schritt schritt) {
-    return {std::move(schritt),
-            QUrl("https://muster.werkora.de/api/public/kabel/abc"),
-            "Reparaturwerkstatt für Mobiltelefone Dr. Friedrich-Wilhelm Schulze GmbH & Co. KG",
-            Geraetedaten{"iPhone14,5", "17.4.1", "F2LXK0Q7N72J", "356789104512334", "356789104598761", {}},
-            Akkudaten{523, 1000, 870, 30.0},
-            5,
-            true,
-            false,
-            false,
-            {},
-            {},
-            panicAus("5;1;1;2024-03-15 14:22;<b>watchdog</b> & " + QString("no checkins ").repeated(8) +
-                     ";3;2024-03-12;Prs0 mic1")
-                .second};
+    const QString panic = "5;1;1;2024-03-15 14:22;<b>watchdog</b> & " + QString("no checkins ").repeated(8) +
+                          ";3;2024-03-12;Prs0 mic1";
+    return {.schritt = std::move(schritt),
+            .ziel = QUrl("https://muster.werkora.de/api/public/kabel/abc"),
+            .werkstatt = "Reparaturwerkstatt für Mobiltelefone Dr. Friedrich-Wilhelm Schulze GmbH & Co. KG",
+            .geraet = geraetAus("iPhone14,5;17.4.1;F2LXK0Q7N72J;356789104512334;356789104598761;"),
+            .akku = Akkudaten{523, 1000, 870, 30.0},
+            .panicAnzahl = 5,
+            .panicBefund = panicAus(panic).second};
 }
 
 // The contrast of gray text in `farbe`, its alpha blended, on gray `grund`: from 1 to 21.
@@ -73,8 +63,7 @@ double kontrast(const QColor& farbe, const QColor& grund) {
     return std::max(text, leuchtdichte(grund.redF())) / std::min(text, leuchtdichte(grund.redF()));
 }
 
-// The grid in one line: "label=value[ mono]|…".
-QString rasterText(const QList<Rasterzeile>& raster) {
+QString rasterText(const QList<Rasterzeile>& raster) { // the grid in one line: "label=value[ mono]|…"
     QStringList zeilen;
     for (const Rasterzeile& zeile : raster)
         zeilen << zeile.bezeichnung + '=' + zeile.wert + (zeile.festbreite ? " mono" : "");
@@ -110,7 +99,6 @@ class TestKabelAnsicht : public QObject {
     std::unique_ptr<KabelAnsicht> m_ansicht;
 
     template <typename T = QWidget> T* kind(const char* name) const { return m_ansicht->findChild<T*>(name); }
-    bool sichtbar(const char* name) const { return kind(name)->isVisibleTo(m_ansicht.get()); }
 
 private Q_SLOTS:
     // A run for a monospace family proves nothing unless that family is the one drawn.
@@ -132,9 +120,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_ansicht.get()));
     }
 
-    // What the window shows for a state, as a plain description; and laid out, as soon as a change
-    // returns: fixed width, the height the content needs, wrapped texts across the panel's whole
-    // width and none cut; a taller panel before changes nothing.
+    // What the window shows for a state; laid out as soon as a change returns, after a taller one: fixed
+    // width, the height the content needs, wrapped texts across the panel's whole width, none cut.
     void panel_data() {
         tabelle(QFINDTESTDATA("daten/ansicht.txt"),
                 {"schritt", "ziel", "werkstatt", "geraet", "akku", "panic", "auch", "ansicht"});
@@ -179,8 +166,7 @@ private Q_SLOTS:
             if (wert->isVisibleTo(m_ansicht.get()))
                 gezeigt << lesbar->text(QAccessible::Description) + '=' + lesbar->text(QAccessible::Name) +
                                (QFontInfo(wert->font()).family() == festbreitenFamilie() ? " mono" : "");
-            QVERIFY(
-                wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // IMEI and serial copied
+            QVERIFY(wert->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)); // to copy the IMEI
         }
         // The panic rows' wrapped values come last; the reason in two lines at most, its first line
         // whole in the tool tip and shown as written.
@@ -200,11 +186,10 @@ private Q_SLOTS:
         QVERIFY(Qt::mightBeRichText(letzte->toolTip()));
         QCOMPARE(tooltip.toPlainText(), zustand.panicBefund.letzte->ersteZeile);
         // A long subtitle stays one line, cut with an ellipsis, and whole in its tool tip.
-        auto* untertitel = kind<Einzeiler>("untertitel");
-        QVERIFY(untertitel->angezeigterText().endsWith(u'…'));
-        QVERIFY(untertitel->fontMetrics().horizontalAdvance(untertitel->angezeigterText()) <=
-                untertitel->width());
-        QCOMPARE(untertitel->toolTip(), untertitel->text());
+        const auto* titel = kind<Einzeiler>("untertitel");
+        const QString zeile = titel->angezeigterText();
+        QVERIFY(zeile.endsWith(u'…') && titel->fontMetrics().horizontalAdvance(zeile) <= titel->width());
+        QCOMPARE(titel->toolTip(), titel->text());
     }
 
     // What a screen reader presents without the user moving when the window goes from one state to
@@ -214,14 +199,13 @@ private Q_SLOTS:
     }
     void ansagen() {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-        QSKIP(
-            "Qt 6.8 announces through the platform's accessibility bridge; the offscreen platform has none");
+        QSKIP("Qt 6.8 announces through the platform's accessibility bridge, which offscreen lacks");
 #endif
         QAccessible::setActive(spalte("leser") == "an"); // as Qt's platform tells when a screen reader runs
         const auto zurueck = qScopeGuard([] { QAccessible::setActive(false); });
         Zustand zustand = mitDaten(schrittAus(spalte("vorher")));
         m_ansicht->darstellen(ansichtFuer(zustand));
-        if (sichtbar("optionen"))
+        if (kind("optionen")->isVisibleTo(m_ansicht.get()))
             kind("kopplungEntfernen")->setFocus(); // where a keyboard user left it
         zustand.schritt = schrittAus(spalte("nachher"));
         (zustand.schritt == Schritt::liest() ? zustand.kopierfortschritt : zustand.hinweis) =
@@ -232,9 +216,8 @@ private Q_SLOTS:
                  spalte("gehoert"));
     }
 
-    // Dark colours and a font twice as large, set by the desktop while the window is open: every
-    // text stays readable on the window's background (contrast at least 4.5:1, the secondary text
-    // included, in both schemes), and grows to twice its size; the width stays.
+    // Dark colours and a font twice as large, set by the desktop while the window is open: every text,
+    // the secondary one too, stays readable (contrast ≥ 4.5:1) in both schemes and doubles in size.
     void desktop() {
         m_ansicht->darstellen(ansichtFuer(mitDaten(Schritt::fertig("An Werkora gesendet."))));
         const QList<QWidget*> texte = m_ansicht->findChildren<QWidget*>(
@@ -274,8 +257,7 @@ private Q_SLOTS:
         QVERIFY(schalter->isChecked() && !m_ablauf->kopplungEntfernen());
     }
 
-    // The window draws what the controller stored; after a failure the
-    // button takes the focus, so Return starts the device phase again.
+    // After a failure the retry button takes the focus, so Return starts the device phase again.
     void erneutVersuchen() {
         m_zugriff->einstellen(
             [](auto& a) { a = {.geraetedaten = std::unexpected(ZugriffFehler::lesen(unlesbar))}; });
@@ -289,9 +271,8 @@ private Q_SLOTS:
         QCOMPARE(dienst.anzahl("GET"), 1);
     }
 
-    // Closed while it waits, the window comes up in front before the phone found is read; the
-    // copy's progress, reported on the device worker, shows under the reading step, as progress
-    // and not as a warning.
+    // Closed while waiting, it comes up before the phone is read; the copy's progress, told on the
+    // device worker, shows under the reading step.
     void lesenImVordergrund() {
         m_ansicht.reset();
         KabelApp app(m_zugriff);

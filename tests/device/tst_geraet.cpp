@@ -1,6 +1,5 @@
-// The device layer without processes: the seven operations through a recording fake runner (which
-// tools run with which arguments, what is read from their answers, what each failure becomes), the
-// panic texts and files, and the depth measure of property lists. Tables in daten/.
+// The device layer without processes, tables in daten/: the seven operations through a recording
+// fake runner (tools and arguments run, what is read, what each failure becomes), the panic texts and files.
 #include "FakeLaeufer.h"
 #include "Testumgebung.h"
 #include "device/Libimobiledevice.h"
@@ -18,20 +17,18 @@ namespace {
 const QString udid = "00008110-001A2B3C4D5E801E", u = " -u " + udid;
 const Abbruch laeuft;
 
-// An operation's outcome as one line, so all seven share one table.
-QString ausgang(const Libimobiledevice& z, const QString& operation) {
-    const auto text = [](const auto& e, auto wert) {
-        return e ? wert(*e) : "Fehler: " + beschreibung(e.error());
+QString ausgang(const Libimobiledevice& z, const QString& operation) { // one line, for all seven
+    const auto text = [](const auto& e, auto als) {
+        return e ? als(*e) : "Fehler: " + beschreibung(e.error());
     };
-    const auto kopplung = [](const Kopplung& k) { // the state, and lockdown's code
-        return QStringList{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"}.at(
-                   int(k.stand)) +
-               ' ' + QString::number(k.fehlercode);
+    const QStringList staende{"gekoppelt", "ausstehend", "gesperrt", "abgelehnt", "fehlgeschlagen"};
+    const auto kopplung = [&](const Kopplung& k) { // the state, and lockdown's code
+        return staende[int(k.stand)] + ' ' + QString::number(k.fehlercode);
     };
     const auto zahl = [](const auto& wert) { return wert ? QString::number(*wert) : QString("?"); };
     const auto akku = [&](const std::optional<Akkudaten>& a) {
-        return a ? zahl(a->zyklen) + '/' + zahl(a->designMah) + '/' + zahl(a->istMah) + '/' +
-                       zahl(a->temperaturC)
+        return a ? QStringList{zahl(a->zyklen), zahl(a->designMah), zahl(a->istMah), zahl(a->temperaturC)}
+                       .join('/')
                  : "-";
     };
     return operation == "geraete" ? text(z.geraete(laeuft), [](const QStringList& l) { return l.join(','); })
@@ -83,8 +80,7 @@ private Q_SLOTS:
         QTEST(panicKandidatenWaehlen(QString(spalte("pfade")).split(' ')).join(' ').toUtf8(), "gewaehlt");
     }
 
-    // A report file: read, and cut at 2,000,000 characters; no report: invalid text, a directory,
-    // a link out.
+    // A report file is read and cut at 2,000,000 characters; no report: invalid text, a directory, a link.
     void panicDatei() {
         QTemporaryDir dir;
         QFile lang(dir.filePath("Panic-1.ips")), kaputt(dir.filePath("panic-2"));

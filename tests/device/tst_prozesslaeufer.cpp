@@ -53,33 +53,28 @@ private Q_SLOTS:
         QTemporaryDir dir, ziel;
         skript(dir.path(), spalte("rumpf"));
         qputenv("KOPIERER", KABEL_KOPIERER);
-        QList<Kopierstand> staende;
+        Kopierstand zuletzt;   // what a copy last told has arrived, while it runs
         QByteArray gehoert[2]; // what a copy's line filter hears of stdout and stderr
-        const auto lauf =
-            Prozesslaeufer({dir.path()}, std::chrono::milliseconds(500))
-                .ausfuehren("werkzeug", {"x y", "-u", ziel.path()}, Abbruch{},
-                            spalte("art") == "kopie"
-                                ? std::optional(
-                                      Kopie{ziel.path(), [&](const Kopierstand& stand) { staende << stand; },
-                                            [&](QByteArrayView stueck, bool fehler) { gehoert[fehler] += stueck; }})
-                                : std::nullopt);
+        std::optional<Kopie> kopie;
+        if (spalte("art") == "kopie")
+            kopie = Kopie{ziel.path(), [&](const Kopierstand& stand) { zuletzt = stand; },
+                          [&](QByteArrayView stueck, bool fehler) { gehoert[fehler] += stueck; }};
+        const auto lauf = Prozesslaeufer({dir.path()}, std::chrono::milliseconds(500))
+                              .ausfuehren("werkzeug", {"x y", "-u", ziel.path()}, Abbruch{}, kopie);
         QTEST(lauf                                                ? QByteArray::number(lauf->status)
               : std::holds_alternative<Abgebrochen>(lauf.error()) ? "-1"
                                                                   : beschreibung(lauf.error()).toUtf8(),
               "status");
         QTEST(lauf ? lauf->fehlerausgabe : QByteArray(), "fehlerausgabe");
         QTEST(lauf ? lauf->ausgabe : QByteArray(), "ausgabe");
-        if (lauf && spalte("art") == "kopie") // all of both streams, as they came
+        if (lauf && kopie) // all of both streams, as they came
             QVERIFY(gehoert[0].startsWith(lauf->ausgabe) && gehoert[1].startsWith(lauf->fehlerausgabe) &&
-                    gehoert[1].size() + gehoert[0].size() >= lauf->ausgabe.size() + lauf->fehlerausgabe.size());
-        // A copy tells what has arrived while it runs.
+                    (gehoert[0] + gehoert[1]).size() >= lauf->ausgabe.size() + lauf->fehlerausgabe.size());
         const qsizetype dateien = QDir(ziel.path()).entryList(QDir::Files).size();
-        QVERIFY(dateien == 0 || (!staende.isEmpty() && staende.last().dateien > 0 &&
-                                 staende.last().bytes >= 6 * staende.last().dateien));
+        QVERIFY(dateien == 0 || (zuletzt.dateien > 0 && zuletzt.bytes >= 6 * zuletzt.dateien));
     }
 
-    // Ended work kills its running tool, and the waiting call returns at once; no further tool
-    // starts for it.
+    // Ended work kills its running tool, the waiting call returns at once, and no further tool starts.
     void beenden() {
         skript(pfad("haengt"), "touch \"$1\"; read -r -t 600 <> <(:)");
         Abbruch abbruch;

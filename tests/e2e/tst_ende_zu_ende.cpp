@@ -19,19 +19,15 @@ using namespace kabel::test;
 
 namespace {
 
-// The processes whose command line holds `text`.
-QStringList prozesse(const QString& text) {
+QStringList prozesse(const QString& text) { // those whose command line holds `text`
     QStringList pids;
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile cmdline("/proc/" + pid + "/cmdline");
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text.toUtf8()))
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs))
+        if (inhalt("/proc/" + pid + "/cmdline").contains(text.toUtf8()))
             pids << pid;
-    }
     return pids;
 }
 
-// The app_ids of the nodes in a sway tree whose `zustand` ("focused", "urgent") is set; workspaces
-// have none.
+// The app_ids of the nodes in a sway tree whose `zustand` ("focused", "urgent") is set.
 QString imZustand(const QJsonObject& knoten, const char* zustand) {
     QString gefunden = knoten[zustand].toBool() ? knoten["app_id"].toString("") : QString();
     for (const char* art : {"nodes", "floating_nodes"})
@@ -60,8 +56,7 @@ class TestEndeZuEnde : public QObject {
         qunsetenv("QT_LOGGING_RULES");
         return *m_apps.last();
     }
-    // Ends at once with status 0, and said nothing.
-    static bool endetStill(QProcess& app) {
+    static bool endetStill(QProcess& app) { // at once, with status 0, having said nothing
         return (app.state() == QProcess::NotRunning || app.waitForFinished(15000)) &&
                app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0 &&
                app.readAllStandardOutput().isEmpty() && app.readAllStandardError().isEmpty();
@@ -125,12 +120,10 @@ private Q_SLOTS:
     }
 
 #ifdef KABEL_STARTER
-    // Under a Wayland compositor, a link handed over with the token a browser obtained is used by
-    // the running app to activate its covered window: sway up to 1.8 then focuses it. Later ones
-    // focus only for a token requested with a focused surface and an input serial, as a browser's
-    // click gives and this stand-in cannot, and mark the window urgent instead. Where the
-    // compositor cannot start, this fails, saying why. Before it runs, the app cannot start, and
-    // says why.
+    // Under Wayland the running app activates its covered window with the token a browser obtained
+    // for the link it hands over: sway up to 1.8 focuses it; later ones focus only for a token asked
+    // with a focused surface and input serial (a click, which this stand-in lacks) and mark it urgent.
+    // Fails, saying why, where sway cannot start. Before it runs, the app cannot start, and says why.
     void wayland() {
         // sway refuses to run as root, as CI does: then it and its clients run as nobody.
         const uint nutzer = ::geteuid() == 0 ? 65534 : ::geteuid(),
@@ -176,9 +169,7 @@ private Q_SLOTS:
             return QJsonDocument::fromJson(swaymsg.waitForFinished(5000) ? swaymsg.readAllStandardOutput()
                                                                          : "");
         };
-        const auto baum = [&](const char* zustand) {
-            return imZustand(ipc({"-t", "get_tree"}).object(), zustand);
-        };
+        const auto baum = [&](const char* was) { return imZustand(ipc({"-t", "get_tree"}).object(), was); };
         QProcess& laufend = starten(app, {"sondit-kabel://lesen?ziel=https://a.example/x"});
         QTRY_COMPARE_WITH_TIMEOUT(baum("focused"), QString("sondit-kabel"), 15000);
         ipc({"workspace", "2"});                               // covers the window
@@ -194,9 +185,8 @@ private Q_SLOTS:
     }
 #endif
 
-    // One instance per user. Of two starts at the same moment one serves and the other hands its
-    // link over; the one serving removes the reports a killed app left behind, and nothing else. A
-    // later start also hands over to an instance that took over the socket a killed one left behind.
+    // One instance per user: of two starts at once one serves, the other hands its link over; the one
+    // serving removes what a killed app left, nothing else. Later ones hand over to a new socket owner.
     void eineInstanz() {
         const QString tmp = QDir::tempPath() + "/sondit-kabel-", rest = tmp + "AbcdEfghIjklMnop",
                       link = tmp + "QrstUvwxYzabCdef";

@@ -14,8 +14,7 @@ using namespace kabel::test;
 
 namespace {
 
-// The hint after the passes of a wait (see daten/texte.txt).
-std::optional<QString> warten(const QByteArray& eingabe) {
+std::optional<QString> warten(const QByteArray& eingabe) { // the hint after a wait's passes (daten/texte.txt)
     const std::map<QByteArray, Fehler> fehler{
         {"werkzeugFehlt", ZugriffFehler::werkzeugFehlt()},
         {"usbDienstFehlt", ZugriffFehler::usbDienstFehlt()},
@@ -80,10 +79,8 @@ private Q_SLOTS:
         Paket paket{spalte("programm"), geraetAus(spalte("geraet")), akkuAus(spalte("akku")), {}};
         for (const QByteArray& log : spalte("panic").split(';'))
             if (!log.isEmpty())
-                paket.panic.append(
-                    PanicLog{log.left(log.indexOf('=')), log.mid(log.indexOf('=') + 1).toStdString()});
-        const auto body = berichtKodieren(paket);
-        QTEST(body.value_or(QByteArray()), "json");
+                paket.panic.append({log.left(log.indexOf('=')), log.mid(log.indexOf('=') + 1).toStdString()});
+        QTEST(berichtKodieren(paket).value_or(QByteArray()), "json");
     }
 
     void texte_data() { tabelle(QFINDTESTDATA("daten/texte.txt"), {"was", "eingabe", "text"}); }

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace kabel::test {
 
@@ -53,10 +52,7 @@ std::unique_ptr<QProcess> Buehne::starten(const QStringList& argumente, bool sic
 }
 
 void Buehne::kopplungEntfernenSetzen(bool an) {
-    QSettings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  "/Sondit/Sondit Kabel.conf",
-              QSettings::IniFormat)
-        .setValue("kopplungEntfernen", an);
+    QSettings("Sondit", "Sondit Kabel").setValue("kopplungEntfernen", an); // where the app keeps it
 }
 
 void beenden(QProcess& prozess) {

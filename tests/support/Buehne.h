@@ -6,11 +6,9 @@
 
 namespace kabel::test {
 
-// An install prefix as `cmake --install` lays it out: the real app in bin/ and, as its resource
-// directory share/sondit-kabel/, the fake tool script linked under all five tool names (bin/)
-// with the scenario it answers from (szenario/; format in the script `werkzeug`). With all five
-// always there, the app never falls through to tools of this machine. A call is written as the
-// tool's name and arguments joined by blanks, "DIR" for a directory: "idevicepair -u U validate".
+// An install prefix as `cmake --install` lays it out: the real app in bin/; in share/sondit-kabel/ the fake
+// tool script under all five tool names (bin/: the app never falls through to this machine's tools) and
+// its scenario (szenario/, see `werkzeug`). A call reads "idevicepair -u U validate", "DIR" for a directory.
 class Buehne {
 public:
     static QString udid() { return "00008110-001A2B3C4D5E801E"; }

@@ -7,9 +7,8 @@
 
 namespace kabel::test {
 
-// A tool runner that answers what the test set and records every call, written as the tool's
-// name and arguments joined by blanks, a copy's directory left out. A call without an answer
-// prints nothing and ends with 0, like a key without value. Used from one thread.
+// A tool runner answering as the test set, recording each call as name and arguments joined by blanks,
+// a copy's directory left out. Unanswered calls print nothing and end with 0. Used from one thread.
 class FakeLaeufer final : public Werkzeuglaeufer {
 public:
     // `dabei` runs during a copy with its directory, as the tool writes there.

@@ -11,11 +11,9 @@
 
 namespace kabel::test {
 
-// A device that answers what the test sets, by default as a trusted iPhone14,5 with battery
-// figures and one panic log, on a USB bus that shows no Apple phone, and records every call as
-// "operation udid" (looking at the bus is no call); safe to use from the controller's device pool.
-// Operations can be held back until released, or until the work they run for is ended (as a tool
-// is killed; they then answer as set), and made to throw.
+// A device answering as set (by default a trusted iPhone14,5 with battery and one panic log, no Apple
+// phone on the bus), safe from the device pool, recording calls but the bus as "operation udid". Calls can
+// throw, or be held until released or their work ends (as a tool is killed; they then answer as set).
 class FakeZugriff final : public Geraetezugriff, public Usbsicht {
 public:
     struct Antworten {

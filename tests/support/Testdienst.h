@@ -22,9 +22,8 @@ struct Dienstantwort {
     bool schliessen = false, schweigen = false;
 };
 
-// A real HTTP/1.1 server on 127.0.0.1 standing in for Werkora, run by the thread that owns it. It
-// records every request and answers as set: by default 200 with {"werkstatt":"Testwerkstatt"}
-// for GET and 200 with {} for anything else. Answers can be held back and released later.
+// A real HTTP/1.1 server on 127.0.0.1 for Werkora, run by its owner's thread: records every request and
+// answers as set (GET: 200 {"werkstatt":"Testwerkstatt"}, else 200 {}), or holds answers until released.
 class Testdienst : public QObject {
     Q_OBJECT
 

@@ -33,8 +33,7 @@ inline Schritt schrittAus(const QString& text) {
 
 namespace kabel::test {
 
-// Points HOME, the XDG directories and TMPDIR at a fresh temporary directory for the life of the
-// process, so tests never touch the user's settings, runtime sockets or temporary files.
+// HOME, the XDG directories and TMPDIR fresh for the process: tests never touch the user's files or sockets.
 struct Testumgebung {
     QTemporaryDir wurzel{QDir::tempPath() + "/kabel-test-XXXXXX"};
     Testumgebung() {
@@ -47,14 +46,12 @@ struct Testumgebung {
     }
 };
 
-// The monospace family the window tests run with: KABEL_FESTBREITE, DejaVu Sans Mono by default.
-inline QString festbreitenFamilie() {
+inline QString festbreitenFamilie() { // the window tests' monospace: KABEL_FESTBREITE or DejaVu Sans Mono
     return qEnvironmentVariable("KABEL_FESTBREITE", "DejaVu Sans Mono");
 }
 
-// A fontconfig of the tests' own, before the application exists: only the fonts of the packages
-// the set-up installs, DejaVu Sans for text and festbreitenFamilie() for monospace, so a window is
-// laid out alike whatever fonts the machine has or prefers. Child processes inherit it.
+// The tests' own fontconfig, set before the application exists and inherited by child processes: only
+// DejaVu Sans and festbreitenFamilie(), so a window is laid out alike whatever fonts the machine has.
 inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
     const QString pfad = wurzel.filePath("fonts.conf");
     QFile datei(pfad);
@@ -75,17 +72,15 @@ inline void schriftenFestlegen(const QTemporaryDir& wurzel) {
     qputenv("FONTCONFIG_FILE", QFile::encodeName(pfad));
 }
 
-// The content of a file, or "missing" and its path.
-inline QByteArray inhalt(const QString& pfad) {
+inline QByteArray inhalt(const QString& pfad) { // the file's content, or "missing" and its path
     QFile datei(pfad);
     return datei.open(QIODevice::ReadOnly) ? datei.readAll() : "missing " + QFile::encodeName(pfad);
 }
 
-// A QTest data table of byte columns from a file beside the test: one row per line, its name and
-// then one field per column, all separated by " | ", the last taking the rest of the line; lines
-// starting with "#" are comments. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte,
-// "\{N:text}" for text (no "}" in it) N times, and "@path" for the content of that file, relative
-// to the table.
+// A QTest data table of byte columns from a file beside the test: one row per line, its name and then
+// one field per column, all separated by " | ", the last taking the rest of the line; "#" starts a
+// comment line. In a field, C escapes (\n \r \t \\ \xHH) stand for any byte, "\{N:text}" for text (no
+// "}" in it) N times, and "@path" for the content of that file, relative to the table.
 inline QByteArray feld(const QByteArray& text, const QDir& hier) {
     if (text.startsWith('@'))
         return inhalt(hier.filePath(QString::fromUtf8(text.mid(1))));
@@ -104,8 +99,7 @@ inline QByteArray feld(const QByteArray& text, const QDir& hier) {
     }
     return bytes;
 }
-// A column of the current row of such a table, in place of QFETCH.
-inline const QByteArray& spalte(const char* name) {
+inline const QByteArray& spalte(const char* name) { // of the current row, in place of QFETCH
     return *static_cast<const QByteArray*>(QTest::qData(name, QMetaType::QByteArray));
 }
 inline void tabelle(const QString& pfad, const QList<const char*>& spalten) {
@@ -144,15 +138,13 @@ inline Geraetedaten geraetAus(const QString& text) {
 inline std::optional<Akkudaten> akkuAus(const QByteArray& text) {
     const QList<QByteArray> z = text.split('/');
     const auto zahl = [&](int i) { return z[i] == "?" ? std::nullopt : std::optional(z[i].toLongLong()); };
-    if (text.isEmpty())
-        return std::nullopt;
-    return Akkudaten{zahl(0), zahl(1), zahl(2), z[3] == "?" ? std::nullopt : std::optional(z[3].toDouble())};
+    const auto grad = z.value(3) == "?" ? std::nullopt : std::optional(z.value(3).toDouble());
+    return text.isEmpty() ? std::nullopt : std::optional(Akkudaten{zahl(0), zahl(1), zahl(2), grad});
 }
 
 } // namespace kabel::test
 
-// Like QTEST_MAIN, with the isolated environment and the tests' fonts in place before the
-// application object, and the offscreen platform unless one is chosen.
+// QTEST_MAIN with the isolated environment and fonts set before the application, offscreen unless chosen.
 #define KABEL_TEST_MAIN_MIT(Anwendung, Klasse)                                                               \
     int main(int argc, char** argv) {                                                                        \
         kabel::test::Testumgebung umgebung;                                                                  \

@@ -1,12 +1,11 @@
-/* A tool as the real ones behave, for the runner's signs of life.
- * kopierer dateien DIR N MS: a crash-report copy, one "Copy:" line per file through block-buffered
- *   stdio (nothing reaches a pipe before 4 KiB or the end), DIR/panic-01.ips … panic-N.ips arriving
- *   one every MS milliseconds;
+/* A tool as the real ones behave, for the runner's signs of life. Its pauses spin: a sleep would be a
+ * context switch, which the runner counts as a sign of life.
+ * kopierer dateien DIR N MS: a crash-report copy, DIR/panic-01.ips … panic-N.ips arriving one every MS
+ *   ms, a "Copy:" line each through block-buffered stdio (nothing reaches a pipe before 4 KiB or the end);
  * kopierer wachsen DIR N MS: one file DIR/panic-01.ips that grows by a line every MS milliseconds;
- * kopierer senden - N MS: N × MS milliseconds of send/recv round trips on a socketpair, printing
- *   nothing, as a filtered copy walks the phone's reports;
- * kopierer warten: blocked in recv, as a tool waiting on a silent phone.
- * The pauses spin: a sleep would be a context switch, which the runner counts as a sign of life. */
+ * kopierer senden - N MS: N × MS ms of send/recv round trips on a socketpair, printing nothing, as a
+ *   filtered copy walks the phone's reports;
+ * kopierer warten: blocked in recv, as a tool waiting on a silent phone. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
